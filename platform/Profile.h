@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/ProfileFile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+
+// The outcome of a profile write. winError carries the Win32 error code the
+// platform function would have set (87 for a name or value that could not be
+// read back, 3 for a missing directory, ...); message says why in words an
+// administrator can act on.
+struct ProfileResult
+{
+    bool ok = true;
+    int winError = 0;
+    QString message;
+
+    explicit operator bool() const { return ok; }
+    static ProfileResult Success() { return {}; }
+    static ProfileResult Failure(int error, QString why) { return {false, error, std::move(why)}; }
+};
+
+// The profile-file functions of the platform, on files of the shared
+// directory. Every read goes through a snapshot cache that is checked
+// against the file's identity, size and modification time (nanoseconds), so
+// many lookups in one unchanged file parse it once, and a file that changed
+// is always read again. Writes change only the bytes they must, keep the
+// file's owner, group and permissions, replace the file atomically where
+// that keeps them, and redo the edit on fresh text when another program
+// changed the file between the read and the write.
+class Profile
+{
+public:
+    // The parsed file as it is now (cached while it does not change).
+    static std::shared_ptr<const ProfileFile> Load(const QString &path);
+
+    // GetPrivateProfileString / GetPrivateProfileInt / key and section lists.
+    // *failed, when given, is set when the file exists but could not be read.
+    static QByteArray GetString(const QString &path, const QByteArray &section,
+                                const QByteArray &key, const QByteArray &def = QByteArray(),
+                                bool *failed = nullptr);
+    static quint32 GetInt(const QString &path, const QByteArray &section,
+                          const QByteArray &key, quint32 def, bool *failed = nullptr);
+    static QList<QByteArray> GetKeys(const QString &path, const QByteArray &section,
+                                     bool *failed = nullptr);
+    static QList<QByteArray> GetSections(const QString &path, bool *failed = nullptr);
+
+    // WritePrivateProfileString(section, key, value). A missing file is
+    // created; a missing directory is an error. A name or value that could
+    // not be read back is refused (winError 87) and the file is untouched.
+    // A value with outer blanks or outer matching quotes is written quoted.
+    static ProfileResult WriteString(const QString &path, const QByteArray &section,
+                                     const QByteArray &key, const QByteArray &value);
+    // WritePrivateProfileString(section, key, NULL): removes the key's line.
+    static ProfileResult DeleteKey(const QString &path, const QByteArray &section,
+                                   const QByteArray &key);
+    // WritePrivateProfileString(section, NULL, NULL): removes the section's
+    // header and key lines; comment lines inside it stay.
+    static ProfileResult DeleteSection(const QString &path, const QByteArray &section);
+    // WritePrivateProfileSection: replaces the key lines of a section with
+    // the given "key=value" strings (strings without '=' are dropped).
+    static ProfileResult WriteSection(const QString &path, const QByteArray &section,
+                                      const QList<QByteArray> &lines);
+
+    // Whether a write of this name or value would be refused, and why.
+    // Callers that take names from a person check first and show the reason.
+    static QString CheckSectionName(const QByteArray &section);
+    static QString CheckKeyName(const QByteArray &key);
+    static QString CheckValue(const QByteArray &value);
+
+    // Forget every cached snapshot (tests, and after the shared directory changes).
+    static void ClearCache();
+};
