@@ -1,0 +1,209 @@
+#include "store/CAdminDoc.h"
+
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "store/CGroup.h"
+#include "store/CGroupSection.h"
+#include "store/CShareDirectory.h"
+#include "store/CStatusReader.h"
+#include "store/CUser.h"
+
+#include <QMetaObject>
+
+namespace {
+
+const QByteArray kUsers = QByteArrayLiteral("Users");
+const QString kUsersIni = QStringLiteral("Users.ini");
+
+} // namespace
+
+CAdminDoc::CAdminDoc(QObject *parent)
+    : QObject(parent)
+{
+    // The reader finishes on its own thread; the signal is raised on ours.
+    m_statusReader = std::make_unique<CStatusReader>([this] {
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT StatusRead(); }, Qt::QueuedConnection);
+    });
+}
+
+CAdminDoc::~CAdminDoc()
+{
+    m_statusReader->Stop();
+    DeleteAllGroups();
+    qDeleteAll(m_users);
+    m_users.clear();
+    m_userIndex.clear();
+}
+
+bool CAdminDoc::OnNewDocument(const QString &shareDirectory)
+{
+    if (shareDirectory.isEmpty())
+        return false;
+    SetShareDirectory(shareDirectory);
+    LoadRoster();
+    LoadGroups();
+    return true;
+}
+
+void CAdminDoc::SetShareDirectory(const QString &path)
+{
+    QString directory = path;
+    if (directory.size() > 1 && (directory.endsWith(u'\\') || directory.endsWith(u'/')))
+        directory.chop(1);
+    m_shareDirectory = directory;
+    g_shareDirectory.Set(directory);
+    m_usersIniPath = FileSystem::ResolveInDir(directory, kUsersIni);
+    // Another directory's Users.ini may happen to carry the same time and
+    // size as the one last seen; it must still be read.
+    m_lastSeen = {};
+}
+
+CUser *CAdminDoc::FindUser(const QByteArray &login) const
+{
+    return m_userIndex.value(login, nullptr);
+}
+
+bool CAdminDoc::RosterChanged()
+{
+    const FileSystem::Status status = FileSystem::GetStatus(m_usersIniPath);
+    if (!status.exists) {
+        // It may come back under another letter case; look for it next time.
+        m_usersIniPath = FileSystem::ResolveInDir(m_shareDirectory, kUsersIni);
+        return true;
+    }
+    if (status.error) {
+        m_lastSeen = {1, -1};
+        return true;
+    }
+    // The time at full precision and the size: a write within the second
+    // last seen is still noticed.
+    const FileIdentity identity{status.mtimeNs, status.size};
+    if (identity == m_lastSeen)
+        return false;
+    m_lastSeen = identity;
+    return true;
+}
+
+void CAdminDoc::LoadRoster()
+{
+    if (m_shareDirectory.isEmpty())
+        return;
+    if (!m_reloadForced && !RosterChanged())
+        return;
+    m_reloadForced = false;
+
+    std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
+    if (usersIni->HasError()) {
+        m_reloadForced = true;
+        return;
+    }
+    const qsizetype first = m_users.size();
+    for (const QByteArray &login : usersIni->Keys(kUsers)) {
+        if (m_userIndex.contains(login))
+            continue; // the first entry's full name stays
+        auto *user = new CUser(login, usersIni->String(kUsers, login));
+        m_users.append(user);
+        m_userIndex.insert(login, user);
+    }
+    if (m_groupsReadFailed) {
+        m_groupsReadFailed = false;
+        AddGroupsFrom(*usersIni);
+    }
+    if (m_users.size() > first)
+        Q_EMIT RosterGrew(int(first), int(m_users.size() - first));
+    m_statusReader->Start(std::vector<CUser *>(m_users.cbegin(), m_users.cend()),
+                          std::move(usersIni));
+}
+
+void CAdminDoc::ReadAllUserStatus()
+{
+    const std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
+    for (CUser *user : std::as_const(m_users))
+        user->ReadStatus(*usersIni);
+}
+
+void CAdminDoc::WaitForStatusReaders()
+{
+    m_statusReader->Wait();
+}
+
+void CAdminDoc::LoadGroups()
+{
+    if (m_shareDirectory.isEmpty())
+        return;
+    const std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
+    if (usersIni->HasError()) {
+        // Retried by the next roster load that can read the file.
+        m_groupsReadFailed = true;
+        return;
+    }
+    AddGroupsFrom(*usersIni);
+}
+
+void CAdminDoc::AddGroupsFrom(const ProfileFile &usersIni)
+{
+    for (std::unique_ptr<CGroup> &group : CGroupSection::Load(usersIni, *this))
+        if (!FindGroup(group->GetName()))
+            m_groups.append(group.release());
+}
+
+ProfileResult CAdminDoc::SaveGroups()
+{
+    if (m_shareDirectory.isEmpty())
+        return ProfileResult::Failure(3, QStringLiteral("No shared directory is defined."));
+    if (m_groupsReadFailed)
+        return ProfileResult::Failure(
+            5, QStringLiteral("The shared groups could not be read from %1, so they were not "
+                              "saved: saving would have replaced the groups in the file. Try "
+                              "again once the file can be read.")
+                   .arg(m_usersIniPath));
+    return CGroupSection::Save(m_usersIniPath, m_groups);
+}
+
+CGroup *CAdminDoc::FindGroup(const QByteArray &name) const
+{
+    for (CGroup *group : m_groups)
+        if (group && group->GetName() == name)
+            return group;
+    return nullptr;
+}
+
+bool CAdminDoc::GroupNameExists(const QByteArray &name) const
+{
+    const QString wanted = FileSystem::DecodeName(name);
+    for (const CGroup *group : m_groups)
+        if (group
+            && FileSystem::DecodeName(group->GetName()).compare(wanted, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+int CAdminDoc::AddGroup(std::unique_ptr<CGroup> group)
+{
+    m_groups.append(group.release());
+    return int(m_groups.size() - 1);
+}
+
+void CAdminDoc::AddGroups(std::vector<std::unique_ptr<CGroup>> groups)
+{
+    for (std::unique_ptr<CGroup> &group : groups)
+        if (group)
+            m_groups.append(group.release());
+}
+
+void CAdminDoc::DeleteAllGroups()
+{
+    qDeleteAll(m_groups);
+    m_groups.clear();
+}
+
+void CAdminDoc::ListModels(QList<QByteArray> &names) const
+{
+    if (m_shareDirectory.isEmpty())
+        return;
+    for (const QString &file : FileSystem::FindModelFiles(m_shareDirectory)) {
+        const QByteArray name = FileSystem::EncodeName(file);
+        const qsizetype dot = name.lastIndexOf('.');
+        names.append(dot >= 0 ? name.left(dot) : name);
+    }
+}

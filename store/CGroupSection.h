@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/Profile.h"
+
+#include <QList>
+#include <memory>
+#include <vector>
+
+class CAdminDoc;
+class CGroup;
+class ProfileFile;
+
+// The Groups section, as Users.ini holds the shared groups and a user file the
+// personal ones: one key per group, the value its members' logins joined by ",".
+class CGroupSection
+{
+public:
+    // The groups of the section in file order; a key that repeats a name read
+    // before is skipped, and a member that the roster does not know is dropped.
+    static std::vector<std::unique_ptr<CGroup>> Load(const ProfileFile &file,
+                                                     const CAdminDoc &roster);
+
+    // Replaces the section with the groups, in one write, so that a reader
+    // never sees it half rewritten. With no groups the section goes. Nothing
+    // is written when some group cannot be: the result then says which and why.
+    static ProfileResult Save(const QString &path, const QList<CGroup *> &groups);
+
+    // Why these groups cannot be written as they are, or an empty text.
+    static QString Check(const QList<CGroup *> &groups);
+};

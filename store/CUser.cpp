@@ -1,0 +1,246 @@
+#include "store/CUser.h"
+
+#include "platform/FileSystem.h"
+#include "platform/LocalTime.h"
+#include "platform/ProfileFile.h"
+#include "store/CGroup.h"
+#include "store/CGroupSection.h"
+#include "store/CShareDirectory.h"
+
+namespace {
+
+const QByteArray kLogon = QByteArrayLiteral("Logon");
+const QByteArray kLogoff = QByteArrayLiteral("Logoff");
+const QByteArray kInfos = QByteArrayLiteral("Infos");
+const QByteArray kNone = QByteArrayLiteral("-");
+constexpr const char *kTimeFormat = " %m-%d-%Y %H:%M:%S";
+
+// Only positive times are recorded times; anything else shows as none.
+qint64 TimeValue(const std::optional<QByteArray> &value)
+{
+    return value ? qMax<qint64>(0, CrtAtoi(*value)) : 0;
+}
+
+QByteArray TimeText(qint64 seconds)
+{
+    if (seconds <= 0)
+        return kNone;
+    const QByteArray text = LocalTime::Format(seconds, kTimeFormat).toLocal8Bit();
+    return text.isEmpty() ? kNone : text;
+}
+
+QByteArray VersionText(quint16 version, quint16 build)
+{
+    if (version == 0 && build == 0)
+        return kNone;
+    return QByteArray::number(version / 10) + '.' + QByteArray::number(version % 10)
+        + " (build " + QByteArray::number(build) + ')';
+}
+
+QByteArray LevelText(quint16 level)
+{
+    switch (level) {
+    case 1: return QByteArrayLiteral("Corvane Light");
+    case 2: return QByteArrayLiteral("Corvane Standard");
+    case 3: return QByteArrayLiteral("Corvane Pro");
+    default: return kNone;
+    }
+}
+
+QByteArray OSText(quint16 os)
+{
+    switch (os) {
+    case 0: return QByteArrayLiteral("Windows 3.x");
+    case 1: return QByteArrayLiteral("Windows 95");
+    case 2:
+    case 3: return QByteArrayLiteral("Windows NT");
+    default: return kNone;
+    }
+}
+
+const std::shared_ptr<const CUserStatus> &InitialStatus()
+{
+    static const std::shared_ptr<const CUserStatus> status = std::make_shared<CUserStatus>();
+    return status;
+}
+
+} // namespace
+
+CUser::CUser(QByteArray login, QByteArray fullName)
+    : m_login(std::move(login)), m_fullName(std::move(fullName)), m_status(InitialStatus())
+{
+}
+
+CUser::~CUser()
+{
+    DeleteAllGroups();
+}
+
+bool CUser::IsDeleted() const
+{
+    return m_fullName == "deleted";
+}
+
+std::shared_ptr<const CUserStatus> CUser::GetStatus() const
+{
+    std::lock_guard lock(m_statusMutex);
+    return m_status;
+}
+
+void CUser::Publish(std::shared_ptr<const CUserStatus> status)
+{
+    std::lock_guard lock(m_statusMutex);
+    m_status.swap(status);
+    // The old value is released outside the lock when status goes out of scope.
+}
+
+void CUser::ReadStatus(const QString &usersIniPath)
+{
+    ReadStatus(*Profile::Load(usersIniPath));
+}
+
+void CUser::ReadStatus(const ProfileFile &usersIni)
+{
+    auto status = std::make_shared<CUserStatus>(*GetStatus());
+    if (usersIni.HasError()) {
+        // Keep what was known; the flag makes the list read this user again.
+        status->readFailed = true;
+    } else {
+        status->readFailed = false;
+        status->logonTime = TimeValue(usersIni.Value(kLogon, m_login));
+        status->logoffTime = TimeValue(usersIni.Value(kLogoff, m_login));
+        if (const std::optional<QByteArray> infos = usersIni.Value(kInfos, m_login))
+            status->ApplyInfos(*infos);
+    }
+    Publish(std::move(status));
+}
+
+void CUser::ParseInfos(const QByteArray &infos)
+{
+    auto status = std::make_shared<CUserStatus>(*GetStatus());
+    status->ApplyInfos(infos);
+    Publish(std::move(status));
+}
+
+QByteArray CUser::GetColumnText(int column) const
+{
+    return GetColumnText(column, LocalTime::Now());
+}
+
+QByteArray CUser::GetColumnText(int column, qint64 now) const
+{
+    if (column == ColLogin)
+        return m_login;
+    if (column == ColFullName)
+        return m_fullName;
+    const std::shared_ptr<const CUserStatus> status = GetStatus();
+    switch (column) {
+    case ColLogon: return TimeText(status->logonTime);
+    case ColLogoff: return TimeText(status->logoffTime);
+    case ColConnected:
+        if (status->logonTime == 0 || now - status->logonTime > kConnectedWindow)
+            return kNone;
+        return status->logonTime > status->logoffTime ? QByteArrayLiteral("Yes")
+                                                       : QByteArrayLiteral("No");
+    case ColVersion: return VersionText(status->version, status->build);
+    case ColOldVersion: return VersionText(status->oldVersion, status->oldBuild);
+    case ColLevel: return LevelText(status->level);
+    case ColOS: return OSText(status->os);
+    case ColLanguage: return status->language;
+    case ColLastInstall: return TimeText(status->lastInstallTime);
+    default: return {};
+    }
+}
+
+CUser::ConnectionState CUser::GetConnectionState() const
+{
+    const std::shared_ptr<const CUserStatus> status = GetStatus();
+    if (status->logonTime == 0 || status->logoffTime == 0)
+        return Undetermined;
+    return status->logonTime > status->logoffTime ? Connected : NotConnected;
+}
+
+void CUser::MarkUpgradeRequested()
+{
+    m_upgradeReference = GetStatus()->PackedVersion();
+}
+
+bool CUser::IsUpgradePending() const
+{
+    const quint32 reference = m_upgradeReference;
+    return reference != 0 && reference == GetStatus()->PackedVersion();
+}
+
+std::optional<QString> CUser::UserFilePath(const QString &extension) const
+{
+    return FileSystem::UserFilePath(g_shareDirectory.Get(), m_login, extension);
+}
+
+bool CUser::UserFileExists() const
+{
+    const std::optional<QString> path = UserFilePath(QStringLiteral(".INI"));
+    return path && FileSystem::Exists(*path);
+}
+
+QString CUser::UnusableLoginMessage() const
+{
+    return QStringLiteral("The login \"%1\" cannot be used as a file name (it is empty, \".\" "
+                          "or \"..\", or holds /, \\, :, or a control character), so nothing "
+                          "was written for this user.")
+        .arg(FileSystem::DecodeName(m_login));
+}
+
+CGroup *CUser::FindGroup(const QByteArray &name) const
+{
+    for (CGroup *group : m_groups)
+        if (group && group->GetName() == name)
+            return group;
+    return nullptr;
+}
+
+int CUser::AddGroup(std::unique_ptr<CGroup> group)
+{
+    m_groups.append(group.release());
+    return int(m_groups.size() - 1);
+}
+
+void CUser::AddGroups(std::vector<std::unique_ptr<CGroup>> groups)
+{
+    for (std::unique_ptr<CGroup> &group : groups)
+        if (group)
+            m_groups.append(group.release());
+}
+
+void CUser::DeleteAllGroups()
+{
+    qDeleteAll(m_groups);
+    m_groups.clear();
+}
+
+void CUser::LoadGroups(const CAdminDoc &roster)
+{
+    DeleteAllGroups();
+    m_groupsReadFailed = false;
+    const std::optional<QString> path = UserFilePath();
+    if (!path)
+        return;
+    const std::shared_ptr<const ProfileFile> file = Profile::Load(*path);
+    if (file->HasError()) {
+        m_groupsReadFailed = true;
+        return;
+    }
+    AddGroups(CGroupSection::Load(*file, roster));
+}
+
+ProfileResult CUser::SaveGroups() const
+{
+    const std::optional<QString> path = UserFilePath();
+    if (!path)
+        return ProfileResult::Failure(87, UnusableLoginMessage());
+    if (m_groupsReadFailed)
+        return ProfileResult::Failure(
+            5, QStringLiteral("The groups of \"%1\" could not be read from %2, so they were not "
+                              "saved: saving would have replaced the groups in the file.")
+                   .arg(FileSystem::DecodeName(m_login), *path));
+    return CGroupSection::Save(*path, m_groups);
+}

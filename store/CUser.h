@@ -1,0 +1,126 @@
+#pragma once
+
+#include "platform/Profile.h"
+#include "store/CUserStatus.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class CAdminDoc;
+class CGroup;
+class ProfileFile;
+
+// One user of the roster: login and full name from Users.ini, the status the
+// user's client reports there, and what the tool reads from and writes to the
+// user's own file. The document creates every user and owns it; everything
+// else only borrows it.
+//
+// The status is written by the document's status reader while the list reads
+// it on the user-interface thread, so it is held as one immutable value that
+// is swapped whole (see CUserStatus). Everything else is user-interface
+// thread only.
+class CUser
+{
+public:
+    // Column numbers of GetColumnText, in the list's order.
+    enum Column {
+        ColLogin, ColFullName, ColLogon, ColLogoff, ColConnected, ColVersion,
+        ColOldVersion, ColLevel, ColOS, ColLanguage, ColLastInstall, ColumnCount
+    };
+    enum ConnectionState { NotConnected = 0, Connected = 1, Undetermined = 2 };
+    // A logon older than this no longer says whether the user is connected.
+    static constexpr qint64 kConnectedWindow = 432000;
+
+    CUser(QByteArray login, QByteArray fullName);
+    ~CUser();
+    CUser(const CUser &) = delete;
+    CUser &operator=(const CUser &) = delete;
+
+    QByteArray GetLogin() const { return m_login; }
+    QByteArray GetFullName() const { return m_fullName; }
+    // The roster marks a deleted user with the exact full name "deleted".
+    bool IsDeleted() const;
+
+    // The status as one consistent value; safe from any thread.
+    std::shared_ptr<const CUserStatus> GetStatus() const;
+    qint64 GetLogonTime() const { return GetStatus()->logonTime; }
+    qint64 GetLogoffTime() const { return GetStatus()->logoffTime; }
+    qint64 GetLastInstallTime() const { return GetStatus()->lastInstallTime; }
+    quint16 GetOS() const { return GetStatus()->os; }
+    quint16 GetLevel() const { return GetStatus()->level; }
+    bool HasStatusReadFailed() const { return GetStatus()->readFailed; }
+
+    // Reads the user's Logon, Logoff and Infos entries of Users.ini.
+    void ReadStatus(const QString &usersIniPath);
+    void ReadStatus(const ProfileFile &usersIni);
+    // Stores the fields of an information record (see CUserStatus::ApplyInfos).
+    void ParseInfos(const QByteArray &infos);
+
+    QByteArray GetColumnText(int column) const;
+    QByteArray GetColumnText(int column, qint64 now) const;
+    ConnectionState GetConnectionState() const;
+
+    // Remembers the version the client runs now, so that the list can show an
+    // upgrade as pending until the client reports another one. Memory only.
+    void MarkUpgradeRequested();
+    bool IsUpgradePending() const;
+
+    // The user's file in the shared directory, or nullopt when the login
+    // cannot name a file (see FileSystem::IsSafeLogin).
+    std::optional<QString> UserFilePath(const QString &extension = QStringLiteral(".ini")) const;
+    bool UserFileExists() const;
+    // The text given to the administrator when a write is refused because the
+    // login cannot name a file.
+    QString UnusableLoginMessage() const;
+
+    // Personal groups, owned by the user.
+    const QList<CGroup *> &GetGroups() const { return m_groups; }
+    CGroup *FindGroup(const QByteArray &name) const;
+    bool HasGroup(const QByteArray &name) const { return FindGroup(name) != nullptr; }
+    int AddGroup(std::unique_ptr<CGroup> group);
+    void AddGroups(std::vector<std::unique_ptr<CGroup>> groups);
+    void DeleteAllGroups();
+    // Rereads the personal groups from the user file; members are looked up
+    // in the roster.
+    void LoadGroups(const CAdminDoc &roster);
+    // Rewrites the Groups section of the user file. A failure (an unusable
+    // login, a group that cannot be written, the file) is returned, not hidden.
+    // After a load that could not read the file, saving is refused: the
+    // groups held then are not the file's, and writing them would erase those.
+    ProfileResult SaveGroups() const;
+
+private:
+    void Publish(std::shared_ptr<const CUserStatus> status);
+
+    const QByteArray m_login;
+    const QByteArray m_fullName;
+
+    mutable std::mutex m_statusMutex;
+    std::shared_ptr<const CUserStatus> m_status;
+    // Version and build (high and low 16 bits) when an upgrade was requested.
+    std::atomic<quint32> m_upgradeReference{0};
+
+    // Restrictions: the groups loaded so far (bit n for group n) and one word
+    // per group, the values in force in the high half, the requests in the low.
+    quint16 m_loadedRestrictions = 0;
+    quint32 m_restrictions[6] = {};
+
+    QList<CGroup *> m_groups;
+    bool m_groupsReadFailed = false;
+
+    // Client parameters as last read from or written to the user file.
+    QByteArray m_yourKey;
+    int m_receiveNotesInConfidential = 0;
+    int m_newNoteType = -1;
+    int m_commMode = -1;
+    int m_refreshRate = -1;
+    quint16 m_useLogFile = 0;
+    QByteArray m_defaultModel;
+    QList<QByteArray> m_activeModels;
+};

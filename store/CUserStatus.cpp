@@ -1,0 +1,61 @@
+#include "store/CUserStatus.h"
+
+#include <limits>
+
+qint64 CrtAtoi(const QByteArray &text)
+{
+    const char *p = text.constData();
+    const char *end = p + text.size();
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    constexpr qint64 limit = std::numeric_limits<qint64>::max();
+    qint64 value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        const int digit = *p - '0';
+        if (value > (limit - digit) / 10)
+            return negative ? std::numeric_limits<qint64>::min() : limit;
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+namespace {
+
+// Version fields use -1 for "unknown", which the list shows as no version.
+quint16 VersionField(const QByteArray &field)
+{
+    const qint64 value = CrtAtoi(field);
+    return value == -1 ? 0 : quint16(value);
+}
+
+} // namespace
+
+void CUserStatus::ApplyInfos(const QByteArray &infos)
+{
+    int index = 0;
+    qsizetype start = 0;
+    while (start <= infos.size()) {
+        qsizetype comma = infos.indexOf(',', start);
+        if (comma < 0)
+            comma = infos.size();
+        if (comma > start) {
+            const QByteArray field = infos.mid(start, comma - start);
+            switch (index) {
+            case 0: version = VersionField(field); break;
+            case 1: build = VersionField(field); break;
+            case 2: oldVersion = VersionField(field); break;
+            case 3: oldBuild = VersionField(field); break;
+            case 5: language = field; break;
+            case 6: lastInstallTime = CrtAtoi(field); break;
+            case 7: os = quint16(CrtAtoi(field)); break;
+            case 8: level = quint16(CrtAtoi(field)); return;
+            default: break;
+            }
+            ++index;
+        }
+        start = comma + 1;
+    }
+}
