@@ -1,0 +1,334 @@
+#include "StoreTestFiles.h"
+
+#include "platform/FileSystem.h"
+#include "store/CAdminDoc.h"
+#include "store/CShareDirectory.h"
+#include "store/CUser.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCAdminDoc : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString UsersIni() const { return m_dir->filePath(QStringLiteral("Users.ini")); }
+
+    QList<QByteArray> Logins(const CAdminDoc &doc) const
+    {
+        QList<QByteArray> logins;
+        for (const CUser *user : doc.GetUsers())
+            logins.append(user->GetLogin());
+        return logins;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void newDocumentNeedsADirectory()
+    {
+        CAdminDoc doc;
+        QVERIFY(!doc.OnNewDocument(QString()));
+        QVERIFY(doc.GetUsers().isEmpty());
+    }
+
+    void shareDirectoryLosesOneTrailingSeparator_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("backslash") << "C:\\Corvane\\Share\\" << "C:\\Corvane\\Share";
+        QTest::newRow("slash") << "/srv/share/" << "/srv/share";
+        QTest::newRow("none") << "/srv/share" << "/srv/share";
+        QTest::newRow("only one of two") << "/srv/share//" << "/srv/share/";
+        QTest::newRow("root stays") << "/" << "/";
+    }
+
+    void shareDirectoryLosesOneTrailingSeparator()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, kept);
+        CAdminDoc doc;
+        doc.SetShareDirectory(chosen);
+        QCOMPARE(doc.GetShareDirectory(), kept);
+        QCOMPARE(g_shareDirectory.Get(), kept);
+    }
+
+    void rosterKeepsFirstEntryOfADuplicate()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nbob=Bob One\r\nalice=Alice\r\nbob=Bob Two\r\n"
+                                   "Alice=Other Alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QCOMPARE(Logins(doc), (QList<QByteArray>{"bob", "alice", "Alice"}));
+        QCOMPARE(doc.FindUser("bob")->GetFullName(), QByteArray("Bob One"));
+        QCOMPARE(doc.FindUser("Alice")->GetLogin(), QByteArray("Alice"));
+        QVERIFY(!doc.FindUser("BOB"));
+    }
+
+    void reloadKeepsRemovedUsersAndFirstFullName()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        CUser *alice = doc.FindUser("alice");
+        QSignalSpy grew(&doc, &CAdminDoc::RosterGrew);
+
+        WriteFileBytes(UsersIni(), "[Users]\r\nbob=Robert\r\ncarol=Carol\r\n");
+        doc.LoadRoster();
+        QCOMPARE(Logins(doc), (QList<QByteArray>{"alice", "bob", "carol"}));
+        QCOMPARE(doc.FindUser("alice"), alice);
+        QCOMPARE(doc.FindUser("bob")->GetFullName(), QByteArray("Bob"));
+        QCOMPARE(grew.count(), 1);
+        QCOMPARE(grew.at(0), (QList<QVariant>{2, 1}));
+    }
+
+    void deletedMarkIsCaseSensitive()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\ngone=deleted\r\nkept=Deleted\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QCOMPARE(doc.GetUsers().size(), 2);
+        QVERIFY(doc.FindUser("gone")->IsDeleted());
+        QVERIFY(!doc.FindUser("kept")->IsDeleted());
+    }
+
+    void rosterIsReadWholeBeyondOldBufferLimits()
+    {
+        // 3,000 logins of 30 bytes fill far more than 20,000 bytes of key list,
+        // and names of 400 bytes far more than 255 characters.
+        QByteArray text = "[Users]\r\n";
+        for (int i = 0; i < 3000; ++i)
+            text += "login-with-a-long-name-" + QByteArray::number(100000 + i) + '='
+                + QByteArray(400, 'a' + i % 26) + "\r\n";
+        // A login that would have been cut into its shorter neighbour.
+        text += "login-with-a-long-name-1000001=Last\r\n";
+        WriteFileBytes(UsersIni(), text);
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QCOMPARE(doc.GetUsers().size(), 3001);
+        QCOMPARE(doc.GetUsers().at(2999)->GetLogin(), QByteArray("login-with-a-long-name-102999"));
+        QCOMPARE(doc.GetUsers().at(2999)->GetFullName(), QByteArray(400, 'a' + 2999 % 26));
+        QCOMPARE(doc.GetUsers().last()->GetLogin(), QByteArray("login-with-a-long-name-1000001"));
+        QCOMPARE(doc.GetUsers().last()->GetFullName(), QByteArray("Last"));
+    }
+
+    void statusPassFillsEveryUser()
+    {
+        WriteFileBytes(UsersIni(), MakeUsersIni(2500));
+        CAdminDoc doc;
+        QSignalSpy read(&doc, &CAdminDoc::StatusRead);
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(read.wait(10000));
+        for (int i = 0; i < 2500; ++i) {
+            const CUser *user = doc.GetUsers().at(i);
+            QCOMPARE(user->GetLogonTime(), 1700000000 + i);
+            QCOMPARE(user->GetColumnText(CUser::ColLevel), QByteArray("Corvane Pro"));
+        }
+    }
+
+    void statusSignalArrivesOnTheDocumentThread()
+    {
+        WriteFileBytes(UsersIni(), MakeUsersIni(10));
+        CAdminDoc doc;
+        QThread *seenOn = nullptr;
+        connect(&doc, &CAdminDoc::StatusRead, this, [&seenOn] { seenOn = QThread::currentThread(); });
+        QSignalSpy read(&doc, &CAdminDoc::StatusRead);
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(read.wait(10000));
+        QCOMPARE(seenOn, doc.thread());
+    }
+
+    void unchangedRosterCostsOneStatusQuery_data()
+    {
+        QTest::addColumn<int>("users");
+        QTest::newRow("10 users") << 10;
+        QTest::newRow("5000 users") << 5000;
+    }
+
+    void unchangedRosterCostsOneStatusQuery()
+    {
+        QFETCH(int, users);
+        WriteFileBytes(UsersIni(), MakeUsersIni(users));
+        WriteFileBytes(m_dir->filePath("u1.ini"), "[Groups]\r\nTeam=u0\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.WaitForStatusReaders();
+        QSignalSpy read(&doc, &CAdminDoc::StatusRead);
+        QCoreApplication::processEvents();
+        read.clear();
+
+        for (int refresh = 0; refresh < 3; ++refresh) {
+            const quint64 before = FileSystem::OperationCount();
+            doc.LoadRoster();
+            doc.WaitForStatusReaders();
+            QCOMPARE(FileSystem::OperationCount() - before, quint64(1));
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(read.count(), 0);
+    }
+
+    void statusPassReadsUsersIniOnce()
+    {
+        // The file operations of a reload do not grow with the roster.
+        quint64 operations[2] = {};
+        const int sizes[2] = {10, 4000};
+        for (int i = 0; i < 2; ++i) {
+            QTemporaryDir dir;
+            const QString usersIni = dir.filePath("Users.ini");
+            WriteFileBytes(usersIni, MakeUsersIni(sizes[i]));
+            CAdminDoc doc;
+            QVERIFY(doc.OnNewDocument(dir.path()));
+            doc.WaitForStatusReaders();
+            WriteFileBytes(usersIni, MakeUsersIni(sizes[i], 1800000000));
+            const quint64 before = FileSystem::OperationCount();
+            doc.LoadRoster();
+            doc.WaitForStatusReaders();
+            operations[i] = FileSystem::OperationCount() - before;
+            QCOMPARE(doc.GetUsers().last()->GetLogonTime(), 1800000000 + sizes[i] - 1);
+        }
+        QCOMPARE(operations[1], operations[0]);
+    }
+
+    void changeWithinTheSameSecondIsSeen()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\n");
+        doc.LoadRoster();
+        QVERIFY(doc.FindUser("bob"));
+    }
+
+    void touchedRosterReadsStatusAgain()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=1000\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 1000);
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=2000\r\n");
+        QVERIFY(doc.RosterChanged());
+        QVERIFY(!doc.RosterChanged());
+        doc.LoadRoster(); // the change was already taken by RosterChanged
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 1000);
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=3000\r\n");
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 3000);
+    }
+
+    void missingRosterCountsAsChangedAndClearsTimes()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=1000\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.WaitForStatusReaders();
+        QVERIFY(QFile::remove(UsersIni()));
+        QVERIFY(doc.RosterChanged());
+        QVERIFY(doc.RosterChanged());
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.GetUsers().size(), 1);
+        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 0);
+    }
+
+    void rosterFileFoundWhateverItsCase()
+    {
+        WriteFileBytes(m_dir->filePath("USERS.INI"), "[Users]\r\nalice=Alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(doc.FindUser("alice"));
+    }
+
+    void newDirectoryAddsItsUsers()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n");
+        QTemporaryDir other;
+        WriteFileBytes(other.filePath("Users.ini"), "[Users]\r\nbob=Bob\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.SetShareDirectory(other.path() + '/');
+        doc.LoadRoster();
+        QCOMPARE(Logins(doc), (QList<QByteArray>{"alice", "bob"}));
+    }
+
+    void unusableLoginIsListedButNeverAPath_data()
+    {
+        QTest::addColumn<QByteArray>("login");
+        QTest::newRow("parent") << QByteArray("..");
+        QTest::newRow("climbs out") << QByteArray("../outside");
+        QTest::newRow("backslash") << QByteArray("a\\b");
+        QTest::newRow("colon") << QByteArray("c:x");
+    }
+
+    void unusableLoginIsListedButNeverAPath()
+    {
+        QFETCH(QByteArray, login);
+        QDir(m_dir->path()).mkdir("share");
+        const QString share = m_dir->filePath("share");
+        WriteFileBytes(share + "/Users.ini", "[Users]\r\n" + login + "=Someone\r\n[Logon]\r\n"
+                                                 + login + "=1000\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(share));
+        doc.WaitForStatusReaders();
+        CUser *user = doc.FindUser(login);
+        QVERIFY(user);
+        QCOMPARE(user->GetLogonTime(), 1000);
+        QVERIFY(!user->UserFilePath());
+        QVERIFY(!user->UserFileExists());
+        user->LoadGroups(doc);
+        QVERIFY(user->GetGroups().isEmpty());
+        const ProfileResult saved = user->SaveGroups();
+        QVERIFY(!saved.ok);
+        QVERIFY(saved.message.contains(FileSystem::DecodeName(login)));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QDir(share).entryList(QDir::Files | QDir::NoDotAndDotDot),
+                 QStringList{"Users.ini"});
+    }
+
+    void userFileExistsTestsTheLoginsFile()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\n");
+        WriteFileBytes(m_dir->filePath("alice.ini"), "");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(doc.FindUser("alice")->UserFileExists());
+        QVERIFY(!doc.FindUser("bob")->UserFileExists());
+    }
+
+    void listModelsAppendsNamesBeforeTheLastDot()
+    {
+        for (const char *name : {"Sales.mod", "a.b.mod", "notes.txt", "mod", "Users.ini"})
+            WriteFileBytes(m_dir->filePath(name), "x");
+        CAdminDoc doc;
+        doc.SetShareDirectory(m_dir->path());
+        QList<QByteArray> names{"kept"};
+        doc.ListModels(names);
+        QCOMPARE(names.size(), 3);
+        QCOMPARE(names.first(), QByteArray("kept"));
+        QCOMPARE(QSet<QByteArray>(names.cbegin() + 1, names.cend()),
+                 (QSet<QByteArray>{"Sales", "a.b"}));
+    }
+
+    void listModelsWithoutModelsLeavesTheList()
+    {
+        CAdminDoc doc;
+        doc.SetShareDirectory(m_dir->path());
+        QList<QByteArray> names{"kept"};
+        doc.ListModels(names);
+        QCOMPARE(names, QList<QByteArray>{"kept"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCAdminDoc)
+#include "tst_cadmindoc.moc"

@@ -1,0 +1,269 @@
+#include "StoreTestFiles.h"
+
+#include "platform/Profile.h"
+#include "store/CAdminDoc.h"
+#include "store/CGroup.h"
+#include "store/CUser.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QList<QByteArray> Members(const CGroup *group)
+{
+    QList<QByteArray> logins;
+    for (const CUser *user : *group)
+        logins.append(user->GetLogin());
+    return logins;
+}
+
+QList<QByteArray> Names(const QList<CGroup *> &groups)
+{
+    QList<QByteArray> names;
+    for (const CGroup *group : groups)
+        names.append(group->GetName());
+    return names;
+}
+
+} // namespace
+
+class TestGroups : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString UsersIni() const { return m_dir->filePath(QStringLiteral("Users.ini")); }
+
+    // A roster of alice, bob, carol plus the given Groups section text.
+    void WriteShare(const QByteArray &groups)
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\ncarol=Carol\r\n"
+                                   "'q=Quote One\r\nq'=Quote Two\r\n[Groups]\r\n" + groups);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void memberListParsing_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QList<QByteArray>>("logins");
+        QTest::newRow("plain") << QByteArray("alice,bob") << QList<QByteArray>{"alice", "bob"};
+        QTest::newRow("empty pieces") << QByteArray(",alice,,bob,") << QList<QByteArray>{"alice", "bob"};
+        QTest::newRow("empty") << QByteArray("") << QList<QByteArray>{};
+        QTest::newRow("commas only") << QByteArray(",,,") << QList<QByteArray>{};
+        QTest::newRow("blanks kept") << QByteArray("a b, c") << QList<QByteArray>{"a b", " c"};
+    }
+
+    void memberListParsing()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QList<QByteArray>, logins);
+        QList<QByteArray> parsed{"stale"};
+        CGroup::ParseMemberList(list, parsed);
+        QCOMPARE(parsed, logins);
+    }
+
+    void removeMemberTakesTheLastOccurrence()
+    {
+        CUser alice("alice", "A"), bob("bob", "B");
+        CGroup group("G");
+        group << &alice << &bob << &alice << nullptr;
+        group.RemoveMember(&alice);
+        QCOMPARE(group.size(), 3);
+        QCOMPARE(group.at(0), &alice);
+        QCOMPARE(group.at(1), &bob);
+        QCOMPARE(group.GetMemberList(), QByteArray("alice,bob"));
+        group.RemoveMember(&alice);
+        group.RemoveMember(&alice);
+        QCOMPARE(group.GetMemberList(), QByteArray("bob"));
+    }
+
+    void loadDropsUnknownMembersAndRepeatedNames()
+    {
+        WriteShare("Sales=alice,,bob,ghost,\r\nSales=carol\r\nGhosts=ghost,nobody\r\nsales=carol\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QCOMPARE(Names(doc.GetGroups()), (QList<QByteArray>{"Sales", "Ghosts", "sales"}));
+        QCOMPARE(Members(doc.FindGroup("Sales")), (QList<QByteArray>{"alice", "bob"}));
+        QVERIFY(doc.FindGroup("Ghosts")->isEmpty());
+
+        QVERIFY(doc.SaveGroups());
+        CAdminDoc reread;
+        QVERIFY(reread.OnNewDocument(m_dir->path()));
+        QCOMPARE(Members(reread.FindGroup("Sales")), (QList<QByteArray>{"alice", "bob"}));
+        QCOMPARE(Profile::GetString(UsersIni(), "Groups", "Sales"), QByteArray("alice,bob"));
+        QCOMPARE(Profile::GetString(UsersIni(), "Groups", "Ghosts", "default"), QByteArray());
+    }
+
+    void lookupsByName()
+    {
+        WriteShare("Sales=alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(doc.FindGroup("Sales"));
+        QVERIFY(!doc.FindGroup("SALES"));
+        QVERIFY(doc.GroupNameExists("SALES"));
+        QVERIFY(doc.GroupNameExists("sales"));
+        QVERIFY(!doc.GroupNameExists("Sale"));
+    }
+
+    void longMemberListSurvivesRoundTrip()
+    {
+        QByteArray users = "[Users]\r\n", members;
+        for (int i = 0; i < 400; ++i) {
+            const QByteArray login = "member" + QByteArray::number(1000 + i);
+            users += login + "=M\r\n";
+            members += (i ? "," : "") + login;
+        }
+        WriteFileBytes(UsersIni(), users + "[Groups]\r\nEveryone=" + members + "\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QCOMPARE(doc.FindGroup("Everyone")->size(), 400);
+        QVERIFY(doc.SaveGroups());
+        CAdminDoc reread;
+        QVERIFY(reread.OnNewDocument(m_dir->path()));
+        QCOMPARE(reread.FindGroup("Everyone")->GetMemberList(), members);
+    }
+
+    void membersWithQuotesSurviveRoundTrip()
+    {
+        WriteShare("");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        auto group = std::make_unique<CGroup>("Quoted");
+        group->append(doc.FindUser("'q"));
+        group->append(doc.FindUser("q'"));
+        doc.AddGroup(std::move(group));
+        auto single = std::make_unique<CGroup>("Single");
+        single->append(doc.FindUser("'q"));
+        doc.AddGroup(std::move(single));
+        QVERIFY(doc.SaveGroups());
+        CAdminDoc reread;
+        QVERIFY(reread.OnNewDocument(m_dir->path()));
+        QCOMPARE(Members(reread.FindGroup("Quoted")), (QList<QByteArray>{"'q", "q'"}));
+        QCOMPARE(Members(reread.FindGroup("Single")), (QList<QByteArray>{"'q"}));
+    }
+
+    void savingNoGroupsRemovesTheSection()
+    {
+        WriteShare("Sales=alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.DeleteAllGroups();
+        QVERIFY(doc.SaveGroups());
+        QVERIFY(!Profile::GetSections(UsersIni()).contains("Groups"));
+        QCOMPARE(Profile::GetString(UsersIni(), "Users", "alice"), QByteArray("Alice"));
+    }
+
+    void editorGroupsReplaceTheFileInOrder()
+    {
+        WriteShare("Old=alice\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        std::vector<std::unique_ptr<CGroup>> fresh;
+        fresh.push_back(std::make_unique<CGroup>("Zeta"));
+        fresh.push_back(nullptr);
+        fresh.push_back(std::make_unique<CGroup>("Alpha"));
+        fresh.back()->append(doc.FindUser("carol"));
+        doc.DeleteAllGroups();
+        doc.AddGroups(std::move(fresh));
+        QVERIFY(doc.SaveGroups());
+        QCOMPARE(Profile::GetKeys(UsersIni(), "Groups"), (QList<QByteArray>{"Zeta", "Alpha"}));
+        QCOMPARE(Profile::GetString(UsersIni(), "Groups", "Alpha"), QByteArray("carol"));
+    }
+
+    void unwritableGroupIsReportedAndNothingWritten_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("otherName");
+        QTest::addColumn<QByteArray>("memberLogin");
+        QTest::newRow("equals sign") << QByteArray("a=b") << QByteArray("Fine") << QByteArray("alice");
+        QTest::newRow("empty name") << QByteArray("") << QByteArray("Fine") << QByteArray("alice");
+        QTest::newRow("bracket") << QByteArray("[x") << QByteArray("Fine") << QByteArray("alice");
+        QTest::newRow("line break") << QByteArray("a\nb") << QByteArray("Fine") << QByteArray("alice");
+        QTest::newRow("same name but case") << QByteArray("Team") << QByteArray("TEAM")
+                                            << QByteArray("alice");
+        QTest::newRow("comma in a login") << QByteArray("Team") << QByteArray("Fine")
+                                          << QByteArray("x,y");
+    }
+
+    void unwritableGroupIsReportedAndNothingWritten()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, otherName);
+        QFETCH(QByteArray, memberLogin);
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n" + memberLogin + "=Someone\r\n"
+                                   "[Groups]\r\nOld=alice\r\n");
+        const QByteArray before = ReadFileBytes(UsersIni());
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.DeleteAllGroups();
+        doc.AddGroup(std::make_unique<CGroup>(otherName));
+        auto group = std::make_unique<CGroup>(name);
+        group->append(doc.FindUser(memberLogin));
+        doc.AddGroup(std::move(group));
+
+        const ProfileResult saved = doc.SaveGroups();
+        QVERIFY(!saved.ok);
+        QVERIFY(!saved.message.isEmpty());
+        QCOMPARE(ReadFileBytes(UsersIni()), before);
+    }
+
+    void personalGroupsRoundTrip()
+    {
+        WriteShare("");
+        WriteFileBytes(m_dir->filePath("alice.ini"),
+                       "[Parameters]\r\nCommMode=1\r\n[Groups]\r\nFriends=bob,ghost,carol\r\n"
+                       "Friends=alice\r\nEmpty=\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        CUser *alice = doc.FindUser("alice");
+        alice->LoadGroups(doc);
+        alice->LoadGroups(doc);
+        QCOMPARE(Names(alice->GetGroups()), (QList<QByteArray>{"Friends", "Empty"}));
+        QCOMPARE(Members(alice->FindGroup("Friends")), (QList<QByteArray>{"bob", "carol"}));
+        QVERIFY(alice->HasGroup("Empty"));
+        QVERIFY(!alice->HasGroup("friends"));
+
+        alice->FindGroup("Empty")->append(doc.FindUser("alice"));
+        QVERIFY(alice->SaveGroups());
+        QCOMPARE(Profile::GetString(m_dir->filePath("alice.ini"), "Groups", "Friends"),
+                 QByteArray("bob,carol"));
+        QCOMPARE(Profile::GetString(m_dir->filePath("alice.ini"), "Parameters", "CommMode"),
+                 QByteArray("1"));
+        CUser *bob = doc.FindUser("bob");
+        bob->LoadGroups(doc);
+        QVERIFY(bob->GetGroups().isEmpty());
+        alice->LoadGroups(doc);
+        QCOMPARE(Members(alice->FindGroup("Empty")), (QList<QByteArray>{"alice"}));
+        QVERIFY(doc.FindGroup("Friends") == nullptr);
+    }
+
+    void personalGroupsSavedIntoANewFile()
+    {
+        WriteShare("");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        CUser *carol = doc.FindUser("carol");
+        carol->LoadGroups(doc);
+        auto group = std::make_unique<CGroup>("Pair");
+        group->append(doc.FindUser("alice"));
+        group->append(doc.FindUser("bob"));
+        carol->AddGroup(std::move(group));
+        QVERIFY(carol->SaveGroups());
+        QVERIFY(carol->UserFileExists());
+        QCOMPARE(Profile::GetString(m_dir->filePath("carol.ini"), "Groups", "Pair"),
+                 QByteArray("alice,bob"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGroups)
+#include "tst_groups.moc"
