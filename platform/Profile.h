@@ -72,4 +72,6 @@ public:
 
     // Forget every cached snapshot (tests, and after the shared directory changes).
     static void ClearCache();
+    // Forget the snapshot of one file.
+    static void ClearCache(const QString &path);
 };

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
-#include <QHash>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // An immutable, parsed view of one profile (.ini) file's bytes, read the way
@@ -14,7 +15,9 @@
 // character is ';' are comments, and lines before the first section header
 // belong to no section. Values and lists are returned whole, never cut.
 //
-// Lookups are hashed, so many lookups in one snapshot cost one parse.
+// Lookups are hashed, so many lookups in one snapshot cost one parse. The
+// parse keeps offsets into the bytes instead of copies, so a large roster
+// costs little more than reading it.
 class ProfileFile
 {
 public:
@@ -45,23 +48,38 @@ public:
     QList<std::pair<QByteArray, QByteArray>> Entries(const QByteArray &section) const;
     // Every section name in file order, duplicates kept.
     QList<QByteArray> Sections() const;
-    // The trimmed non-comment lines of the section (GetPrivateProfileSection).
+    // The trimmed non-comment lines of the section (GetPrivateProfileSection):
+    // "key=value" with the value as written (quotes kept), other lines as they are.
     QList<QByteArray> SectionLines(const QByteArray &section) const;
 
+    // The default of GetPrivateProfileString as it is returned: up to a NUL,
+    // without trailing spaces.
+    static QByteArray DefaultValue(const QByteArray &def);
     // Folding used for names: ASCII letters only, as the clients do.
     static QByteArray FoldName(const QByteArray &name);
     // Trimming of the name arguments of a call: spaces only.
     static QByteArray TrimArgument(const QByteArray &name);
+    // The integer a profile value stands for (GetPrivateProfileInt on a
+    // value that is present and not empty).
+    static quint32 ParseInt(QByteArrayView value);
+    // The longest name argument the clients can pass: theirs are converted
+    // through counted strings, so a longer one never names anything.
+    static constexpr qsizetype MaxArgumentLength = 65534;
 
     struct Line
     {
         enum class Kind { Blank, Comment, Section, Key, Other };
         Kind kind = Kind::Blank;
-        qsizetype begin = 0;  // offset of the line's first byte
-        qsizetype end = 0;    // offset just past the line's text (before its break)
-        qsizetype next = 0;   // offset of the next line (after the break)
-        QByteArray name;      // section or key name, trimmed, as in the file
-        QByteArray value;     // key value, trimmed and unquoted
+        bool quoted = false;       // Key: the value had one pair of outer quotes
+        qsizetype begin = 0;       // offset of the line's first byte
+        qsizetype end = 0;         // offset just past the line's text (before its break)
+        qsizetype next = 0;        // offset of the next line (after the break)
+        qsizetype textBegin = 0;   // the line's text without outer blanks
+        qsizetype textEnd = 0;
+        qsizetype nameBegin = 0;   // Section/Key: the name, trimmed, up to a NUL
+        qsizetype nameEnd = 0;
+        qsizetype valueBegin = 0;  // Key: the value, trimmed, quotes included
+        qsizetype valueEnd = 0;
     };
     struct Section
     {
@@ -69,17 +87,39 @@ public:
         qsizetype header = -1;   // index of the header line, -1 for the lines before the first section
         qsizetype firstLine = 0; // first line after the header
         qsizetype endLine = 0;   // one past the last line of the section
-        QHash<QByteArray, qsizetype> keyIndex; // folded key -> first key line
     };
     const std::vector<Line> &Lines() const { return m_lines; }
     const std::vector<Section> &SectionList() const { return m_sections; }
     // Index into SectionList() of the first section of that name, or -1.
     qsizetype FindSection(const QByteArray &section) const;
+    // Index into Lines() of the first key line of that name in the section
+    // at sectionIndex, or -1.
+    qsizetype FindKeyLine(qsizetype sectionIndex, const QByteArray &key) const;
+
+    // The name of a section or key line, as the clients see it.
+    QByteArray LineName(const Line &line) const;
+    // The value of a key line as read: unquoted, up to a NUL.
+    QByteArray LineValue(const Line &line) const;
 
 private:
+    struct Slot
+    {
+        quint32 hash = 0;
+        quint32 index = 0; // line or section index + 1; 0 for an empty slot
+    };
+    void BuildIndex();
+    qsizetype Find(const std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
+                   QByteArrayView name) const;
+    bool Insert(std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex, qsizetype index,
+                QByteArrayView name);
+    // sectionIndex < 0: index is a section; otherwise a key line of that section.
+    QByteArrayView NameView(qsizetype sectionIndex, qsizetype index) const;
+    bool SameName(qsizetype sectionIndex, qsizetype index, QByteArrayView name) const;
+
     State m_state = State::Missing;
     QByteArray m_bytes;
     std::vector<Line> m_lines;
     std::vector<Section> m_sections; // [0] holds the lines before the first header
-    QHash<QByteArray, qsizetype> m_sectionIndex; // folded name -> first section
+    std::vector<Slot> m_sectionSlots; // first section of each name
+    std::vector<Slot> m_keySlots;     // first key of each name in each first section
 };

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <sys/types.h>
+
+// The POSIX file calls under Profile and FileSystem. Each system call on a
+// file counts as one operation in FileSystem::OperationCount(), and reads
+// and writes pass the failure switches of PlatformTestHooks.
+class FileAccess
+{
+public:
+    // What tells one version of a file from another: which file (device,
+    // inode), how long, and when its data and its metadata last changed.
+    struct Identity
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 mtimeNs = 0;
+        qint64 ctimeNs = 0;
+        bool operator==(const Identity &) const = default;
+    };
+    struct StatResult
+    {
+        int error = 0; // errno; ENOENT or ENOTDIR for a missing file
+        Identity id;
+        mode_t mode = 0;
+        uid_t uid = 0;
+        gid_t gid = 0;
+        nlink_t links = 0;
+        bool IsDirectory() const;
+    };
+    struct ReadResult
+    {
+        int error = 0;
+        QByteArray bytes;
+        Identity id; // of the very version the bytes were read from
+    };
+    enum class Outcome { Done, Changed, Failed };
+    struct WriteResult
+    {
+        Outcome outcome = Outcome::Done;
+        int error = 0;
+    };
+
+    static StatResult Stat(const QString &path);
+    // Reads the whole file; a file that changes while it is read is read
+    // again (a few times, then EAGAIN).
+    static ReadResult Read(const QString &path);
+    // Replaces the file's bytes with bytes, provided it still is the version
+    // expected (nullopt: the file must still be missing) with the bytes
+    // expectedBytes; otherwise reports Changed and leaves it alone. The new
+    // file keeps the old one's owner, group, permissions and extended
+    // attributes; it is written to a temporary file and renamed over the old
+    // one when that keeps them, otherwise rewritten in place.
+    static WriteResult Replace(const QString &path, const std::optional<Identity> &expected,
+                               const QByteArray &expectedBytes, const QByteArray &bytes);
+    // Whether a change this recent could hide a further change of the same
+    // size within the same timestamp tick.
+    static bool IsSettled(const Identity &id);
+    static bool IsMissing(int error);
+
+    static QByteArray NativePath(const QString &path);
+};

@@ -1,0 +1,83 @@
+#include "platform/PlatformTestHooks.h"
+
+#include <QMutex>
+#include <atomic>
+
+namespace {
+
+constexpr qint64 kDefaultSettleTime = 2'000'000'000;
+
+std::atomic<bool> g_armed{false};
+std::atomic<qint64> g_settleTime{kDefaultSettleTime};
+QMutex g_mutex;
+int g_failCount[2] = {0, 0};
+int g_failError[2] = {0, 0};
+std::function<void(const QString &)> g_beforeReplace;
+
+void Rearm()
+{
+    g_armed.store(g_failCount[0] > 0 || g_failCount[1] > 0 || bool(g_beforeReplace),
+                  std::memory_order_relaxed);
+}
+
+} // namespace
+
+void PlatformTestHooks::FailNext(Operation op, int count, int error)
+{
+    QMutexLocker lock(&g_mutex);
+    g_failCount[int(op)] = count;
+    g_failError[int(op)] = error;
+    Rearm();
+}
+
+void PlatformTestHooks::SetBeforeReplace(std::function<void(const QString &)> hook)
+{
+    QMutexLocker lock(&g_mutex);
+    g_beforeReplace = std::move(hook);
+    Rearm();
+}
+
+void PlatformTestHooks::SetSettleTime(qint64 nanoseconds)
+{
+    g_settleTime.store(nanoseconds, std::memory_order_relaxed);
+}
+
+void PlatformTestHooks::Reset()
+{
+    QMutexLocker lock(&g_mutex);
+    g_failCount[0] = g_failCount[1] = 0;
+    g_beforeReplace = nullptr;
+    g_settleTime.store(kDefaultSettleTime, std::memory_order_relaxed);
+    Rearm();
+}
+
+int PlatformTestHooks::TakeFailure(Operation op)
+{
+    if (!g_armed.load(std::memory_order_relaxed))
+        return 0;
+    QMutexLocker lock(&g_mutex);
+    int &count = g_failCount[int(op)];
+    if (count <= 0)
+        return 0;
+    --count;
+    Rearm();
+    return g_failError[int(op)];
+}
+
+void PlatformTestHooks::RunBeforeReplace(const QString &path)
+{
+    if (!g_armed.load(std::memory_order_relaxed))
+        return;
+    std::function<void(const QString &)> hook;
+    {
+        QMutexLocker lock(&g_mutex);
+        hook = g_beforeReplace;
+    }
+    if (hook)
+        hook(path);
+}
+
+qint64 PlatformTestHooks::SettleTime()
+{
+    return g_settleTime.load(std::memory_order_relaxed);
+}

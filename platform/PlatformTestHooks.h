@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Switches that let tests reach the failure paths of the platform layer:
+// make the next file reads or writes fail with a given errno, run code at the
+// moment a write is about to replace a file (to play a concurrent writer),
+// and shorten the time after which a changed file counts as settled.
+// Nothing here is meant for the product itself; with nothing set, every
+// check costs one relaxed atomic load.
+class PlatformTestHooks
+{
+public:
+    enum class Operation { Read, Write };
+
+    // The next count operations of that kind fail with error (an errno).
+    static void FailNext(Operation op, int count, int error);
+    // Called with the file's path after a write has read and edited the
+    // file and just before it checks the file again and replaces it.
+    static void SetBeforeReplace(std::function<void(const QString &path)> hook);
+    // A file whose modification or change time is more recent than this is
+    // never trusted from the cache without reading it (default 2 s).
+    static void SetSettleTime(qint64 nanoseconds);
+    static void Reset();
+
+    // For the platform layer.
+    static int TakeFailure(Operation op); // 0, or the errno to fail with
+    static void RunBeforeReplace(const QString &path);
+    static qint64 SettleTime();
+};

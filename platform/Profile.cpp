@@ -1,0 +1,361 @@
+#include "platform/Profile.h"
+
+#include "platform/FileAccess.h"
+#include "platform/ProfileEditor.h"
+
+#include <QHash>
+#include <QMutex>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// A changed file is edited again on its new text this many times before
+// the write gives up.
+constexpr int kWriteAttempts = 8;
+// Snapshots kept for files that did not change, by total size.
+constexpr qint64 kCacheBudget = 64 * 1024 * 1024;
+
+struct CacheEntry
+{
+    std::shared_ptr<const ProfileFile> file;
+    FileAccess::Identity id;
+    bool settled = false; // old enough that its times tell every later change
+    quint64 lastUse = 0;
+};
+
+struct Cache
+{
+    QMutex mutex;
+    QHash<QString, CacheEntry> entries;
+    qint64 bytes = 0;
+    quint64 clock = 0;
+
+    void Put(const QString &path, CacheEntry entry)
+    {
+        entry.lastUse = ++clock;
+        auto it = entries.find(path);
+        if (it != entries.end()) {
+            bytes -= it->file->Bytes().size();
+            *it = std::move(entry);
+        } else {
+            it = entries.insert(path, std::move(entry));
+        }
+        bytes += it->file->Bytes().size();
+        if (bytes > kCacheBudget)
+            Trim(path);
+    }
+
+    void Remove(const QString &path)
+    {
+        auto it = entries.find(path);
+        if (it != entries.end()) {
+            bytes -= it->file->Bytes().size();
+            entries.erase(it);
+        }
+    }
+
+    // Forgets the least recently used snapshots down to three quarters of
+    // the budget, keeping the one just stored.
+    void Trim(const QString &keep)
+    {
+        std::vector<std::pair<quint64, QString>> order;
+        order.reserve(size_t(entries.size()));
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            order.emplace_back(it->lastUse, it.key());
+        std::sort(order.begin(), order.end());
+        for (const auto &[use, path] : order) {
+            if (bytes <= kCacheBudget / 4 * 3)
+                break;
+            if (path != keep)
+                Remove(path);
+        }
+    }
+};
+
+Cache &TheCache()
+{
+    static Cache cache;
+    return cache;
+}
+
+// Writes of this process to profile files go one at a time, so that two of
+// its own threads never race between checking a file and replacing it.
+QMutex &WriteMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+const std::shared_ptr<const ProfileFile> &MissingFile()
+{
+    static const auto missing = std::make_shared<const ProfileFile>();
+    return missing;
+}
+
+const std::shared_ptr<const ProfileFile> &UnreadableFile()
+{
+    static const auto failed = std::make_shared<const ProfileFile>(ProfileFile::Failed());
+    return failed;
+}
+
+// The Win32 error code a client would see for a failed file call.
+int WinError(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return 3;    // ERROR_PATH_NOT_FOUND
+    case EACCES:
+    case EPERM:
+    case EISDIR: return 5;     // ERROR_ACCESS_DENIED
+    case EROFS: return 19;     // ERROR_WRITE_PROTECT
+    case EAGAIN: return 32;    // ERROR_SHARING_VIOLATION
+    case ENOSPC:
+    case EDQUOT: return 112;   // ERROR_DISK_FULL
+    case ENAMETOOLONG: return 206; // ERROR_FILENAME_EXCED_RANGE
+    default: return 29;        // ERROR_WRITE_FAULT
+    }
+}
+
+ProfileResult FileFailure(const QString &path, int error)
+{
+    QString why = QString::fromLocal8Bit(std::strerror(error));
+    if (error == ENOENT || error == ENOTDIR)
+        why = QStringLiteral("its folder does not exist");
+    return ProfileResult::Failure(WinError(error),
+                                  QStringLiteral("Could not write %1: %2.").arg(path, why));
+}
+
+ProfileResult Refused(const QString &why)
+{
+    return ProfileResult::Failure(87, why); // ERROR_INVALID_PARAMETER
+}
+
+QString ParentOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+// The parse of bytes, taken from the cache when it holds the same bytes.
+std::shared_ptr<const ProfileFile> ParseOrReuse(const QString &path, const QByteArray &bytes)
+{
+    std::shared_ptr<const ProfileFile> cached;
+    {
+        Cache &cache = TheCache();
+        QMutexLocker lock(&cache.mutex);
+        auto it = cache.entries.constFind(path);
+        if (it != cache.entries.cend())
+            cached = it->file;
+    }
+    if (cached && cached->Bytes() == bytes)
+        return cached;
+    return std::make_shared<const ProfileFile>(ProfileFile::Parse(bytes));
+}
+
+using Edit = std::function<std::optional<QByteArray>(const ProfileFile &)>;
+
+// Reads the file, edits its text and replaces it, again on fresh text when
+// another program changed it in between.
+ProfileResult EditFile(const QString &path, const Edit &edit)
+{
+    QMutexLocker writeLock(&WriteMutex());
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        FileAccess::ReadResult read = FileAccess::Read(path);
+        const bool missing = FileAccess::IsMissing(read.error);
+        if (read.error && !missing)
+            return FileFailure(path, read.error);
+        if (missing) {
+            FileAccess::StatResult dir = FileAccess::Stat(ParentOf(path));
+            if (dir.error || !dir.IsDirectory())
+                return FileFailure(path, dir.error ? dir.error : ENOTDIR);
+            if (read.error == ENOTDIR)
+                return FileFailure(path, ENOTDIR);
+        }
+        std::shared_ptr<const ProfileFile> file =
+            missing ? MissingFile() : ParseOrReuse(path, read.bytes);
+        std::optional<QByteArray> bytes = edit(*file);
+        if (!bytes || (!missing && *bytes == read.bytes))
+            return ProfileResult::Success();
+
+        std::optional<FileAccess::Identity> expected;
+        if (!missing)
+            expected = read.id;
+        FileAccess::WriteResult w = FileAccess::Replace(path, expected, read.bytes, *bytes);
+        if (w.outcome != FileAccess::Outcome::Changed) {
+            Profile::ClearCache(path);
+            return w.outcome == FileAccess::Outcome::Done ? ProfileResult::Success()
+                                                          : FileFailure(path, w.error);
+        }
+    }
+    return ProfileResult::Failure(
+        32, QStringLiteral("Could not write %1: other programs kept changing it.").arg(path));
+}
+
+} // namespace
+
+std::shared_ptr<const ProfileFile> Profile::Load(const QString &path)
+{
+    FileAccess::StatResult st = FileAccess::Stat(path);
+    if (FileAccess::IsMissing(st.error))
+        return MissingFile();
+    if (st.error || st.IsDirectory())
+        return UnreadableFile();
+
+    Cache &cache = TheCache();
+    std::shared_ptr<const ProfileFile> candidate;
+    {
+        QMutexLocker lock(&cache.mutex);
+        auto it = cache.entries.find(path);
+        if (it != cache.entries.end()) {
+            if (it->settled && it->id == st.id) {
+                it->lastUse = ++cache.clock;
+                return it->file;
+            }
+            candidate = it->file;
+        }
+    }
+
+    // Not known, changed, or changed too recently for its times to tell a
+    // further change: read it, and parse it unless the bytes are the same.
+    FileAccess::ReadResult read = FileAccess::Read(path);
+    if (FileAccess::IsMissing(read.error)) {
+        ClearCache(path);
+        return MissingFile();
+    }
+    if (read.error) {
+        ClearCache(path);
+        return UnreadableFile();
+    }
+    std::shared_ptr<const ProfileFile> file;
+    if (candidate && candidate->Bytes() == read.bytes)
+        file = candidate;
+    else
+        file = std::make_shared<const ProfileFile>(ProfileFile::Parse(read.bytes));
+
+    QMutexLocker lock(&cache.mutex);
+    cache.Put(path, CacheEntry{file, read.id, FileAccess::IsSettled(read.id)});
+    return file;
+}
+
+QByteArray Profile::GetString(const QString &path, const QByteArray &section,
+                              const QByteArray &key, const QByteArray &def, bool *failed)
+{
+    std::shared_ptr<const ProfileFile> file = Load(path);
+    if (failed)
+        *failed = file->HasError();
+    return file->String(section, key, def);
+}
+
+quint32 Profile::GetInt(const QString &path, const QByteArray &section, const QByteArray &key,
+                        quint32 def, bool *failed)
+{
+    std::shared_ptr<const ProfileFile> file = Load(path);
+    if (failed)
+        *failed = file->HasError();
+    return file->Int(section, key, def);
+}
+
+QList<QByteArray> Profile::GetKeys(const QString &path, const QByteArray &section, bool *failed)
+{
+    std::shared_ptr<const ProfileFile> file = Load(path);
+    if (failed)
+        *failed = file->HasError();
+    return file->Keys(section);
+}
+
+QList<QByteArray> Profile::GetSections(const QString &path, bool *failed)
+{
+    std::shared_ptr<const ProfileFile> file = Load(path);
+    if (failed)
+        *failed = file->HasError();
+    return file->Sections();
+}
+
+ProfileResult Profile::WriteString(const QString &path, const QByteArray &section,
+                                   const QByteArray &key, const QByteArray &value)
+{
+    const QByteArray s = ProfileFile::TrimArgument(section);
+    const QByteArray k = ProfileFile::TrimArgument(key);
+    for (const QString &why : {ProfileEditor::CheckSectionName(s), ProfileEditor::CheckKeyName(k),
+                               ProfileEditor::CheckValue(value)}) {
+        if (!why.isEmpty())
+            return Refused(why);
+    }
+    return EditFile(path, [&](const ProfileFile &file) {
+        return ProfileEditor::SetValue(file, s, k, value);
+    });
+}
+
+ProfileResult Profile::DeleteKey(const QString &path, const QByteArray &section,
+                                 const QByteArray &key)
+{
+    return EditFile(path, [&](const ProfileFile &file) {
+        return ProfileEditor::RemoveKey(file, section, key);
+    });
+}
+
+ProfileResult Profile::DeleteSection(const QString &path, const QByteArray &section)
+{
+    return EditFile(path, [&](const ProfileFile &file) {
+        return ProfileEditor::RemoveSection(file, section);
+    });
+}
+
+ProfileResult Profile::WriteSection(const QString &path, const QByteArray &section,
+                                    const QList<QByteArray> &lines)
+{
+    const QByteArray s = ProfileFile::TrimArgument(section);
+    if (QString why = ProfileEditor::CheckSectionName(s); !why.isEmpty())
+        return Refused(why);
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    for (const QByteArray &line : lines) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0)
+            continue; // the clients drop strings that are not key=value
+        QByteArray key = ProfileFile::TrimArgument(line.left(eq));
+        QByteArray value = line.mid(eq + 1);
+        for (const QString &why : {ProfileEditor::CheckKeyName(key), ProfileEditor::CheckValue(value)}) {
+            if (!why.isEmpty())
+                return Refused(why);
+        }
+        entries.append({std::move(key), std::move(value)});
+    }
+    return EditFile(path, [&](const ProfileFile &file) {
+        return ProfileEditor::ReplaceSection(file, s, entries);
+    });
+}
+
+QString Profile::CheckSectionName(const QByteArray &section)
+{
+    return ProfileEditor::CheckSectionName(ProfileFile::TrimArgument(section));
+}
+
+QString Profile::CheckKeyName(const QByteArray &key)
+{
+    return ProfileEditor::CheckKeyName(ProfileFile::TrimArgument(key));
+}
+
+QString Profile::CheckValue(const QByteArray &value)
+{
+    return ProfileEditor::CheckValue(value);
+}
+
+void Profile::ClearCache()
+{
+    Cache &cache = TheCache();
+    QMutexLocker lock(&cache.mutex);
+    cache.entries.clear();
+    cache.bytes = 0;
+}
+
+void Profile::ClearCache(const QString &path)
+{
+    Cache &cache = TheCache();
+    QMutexLocker lock(&cache.mutex);
+    cache.Remove(path);
+}

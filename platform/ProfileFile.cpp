@@ -1,0 +1,442 @@
+#include "platform/ProfileFile.h"
+
+#include <cstring>
+
+namespace {
+
+// The clients' parser takes space, tab and vertical tab as blanks.
+inline bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
+inline uchar Fold(uchar c)
+{
+    return (c >= 'A' && c <= 'Z') ? uchar(c + ('a' - 'A')) : c;
+}
+
+quint32 FoldedHash(QByteArrayView name, quint32 seed)
+{
+    quint32 h = 2166136261u ^ (seed * 0x9E3779B9u);
+    for (char c : name) {
+        h ^= Fold(uchar(c));
+        h *= 16777619u;
+    }
+    return h;
+}
+
+bool FoldedEqual(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto *p = reinterpret_cast<const uchar *>(a.data());
+    const auto *q = reinterpret_cast<const uchar *>(b.data());
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (p[i] != q[i] && Fold(p[i]) != Fold(q[i]))
+            return false;
+    }
+    return true;
+}
+
+// A name as the clients would match it: a C string (cut at a NUL), at most
+// MaxArgumentLength long, with spaces around it ignored. nullopt when no
+// name in any file can match.
+std::optional<QByteArrayView> ArgumentView(const QByteArray &arg)
+{
+    QByteArrayView v(arg);
+    if (qsizetype nul = v.indexOf('\0'); nul >= 0)
+        v = v.first(nul);
+    if (v.size() > ProfileFile::MaxArgumentLength)
+        return std::nullopt;
+    while (!v.isEmpty() && v.front() == ' ')
+        v = v.sliced(1);
+    while (!v.isEmpty() && v.back() == ' ')
+        v.chop(1);
+    return v;
+}
+
+qsizetype CutAtNul(const char *data, qsizetype begin, qsizetype end)
+{
+    const void *nul = std::memchr(data + begin, 0, size_t(end - begin));
+    return nul ? static_cast<const char *>(nul) - data : end;
+}
+
+} // namespace
+
+ProfileFile ProfileFile::Failed()
+{
+    ProfileFile f;
+    f.m_state = State::Error;
+    return f;
+}
+
+ProfileFile ProfileFile::Parse(const QByteArray &bytes)
+{
+    ProfileFile f;
+    f.m_state = State::Ok;
+    f.m_bytes = bytes;
+    const char *d = bytes.constData();
+    const qsizetype n = bytes.size();
+
+    // One pass to size the line table avoids regrowing it for large rosters.
+    f.m_lines.reserve(size_t(bytes.count('\n') + bytes.count('\r') / 2 + 2));
+    f.m_sections.push_back(Section{});
+
+    qsizetype pos = 0;
+    while (pos < n) {
+        Line line;
+        line.begin = pos;
+        qsizetype e = pos;
+        while (e < n && d[e] != '\r' && d[e] != '\n')
+            ++e;
+        line.end = e;
+        line.next = e;
+        if (e < n) {
+            line.next = e + 1;
+            if (d[e] == '\r' && e + 1 < n && d[e + 1] == '\n')
+                line.next = e + 2;
+        }
+        pos = line.next;
+
+        qsizetype b = line.begin;
+        while (b < e && IsBlank(d[b]))
+            ++b;
+        qsizetype t = e;
+        while (t > b && IsBlank(d[t - 1]))
+            --t;
+        line.textBegin = b;
+        line.textEnd = t;
+
+        if (b == e) {
+            line.kind = Line::Kind::Blank;
+        } else if (d[b] == ';') {
+            line.kind = Line::Kind::Comment;
+        } else if (d[b] == '[') {
+            line.kind = Line::Kind::Section;
+            const void *close = std::memchr(d + b + 1, ']', size_t(e - b - 1));
+            qsizetype ne = close ? static_cast<const char *>(close) - d : e;
+            qsizetype nb = b + 1;
+            while (nb < ne && IsBlank(d[nb]))
+                ++nb;
+            while (ne > nb && IsBlank(d[ne - 1]))
+                --ne;
+            line.nameBegin = nb;
+            line.nameEnd = CutAtNul(d, nb, ne);
+        } else if (const void *eq = std::memchr(d + b, '=', size_t(e - b))) {
+            line.kind = Line::Kind::Key;
+            qsizetype q = static_cast<const char *>(eq) - d;
+            qsizetype ne = q;
+            while (ne > b && IsBlank(d[ne - 1]))
+                --ne;
+            line.nameBegin = b;
+            line.nameEnd = CutAtNul(d, b, ne);
+            qsizetype vb = q + 1;
+            while (vb < t && IsBlank(d[vb]))
+                ++vb;
+            line.valueBegin = vb;
+            line.valueEnd = t;
+            if (t - vb >= 2 && (d[vb] == '"' || d[vb] == '\'') && d[t - 1] == d[vb])
+                line.quoted = true;
+        } else {
+            line.kind = Line::Kind::Other;
+        }
+
+        if (line.kind == Line::Kind::Section) {
+            f.m_sections.back().endLine = qsizetype(f.m_lines.size());
+            Section s;
+            s.name = QByteArray(d + line.nameBegin, line.nameEnd - line.nameBegin);
+            s.header = qsizetype(f.m_lines.size());
+            s.firstLine = s.header + 1;
+            f.m_sections.push_back(std::move(s));
+        }
+        f.m_lines.push_back(line);
+    }
+    f.m_sections.back().endLine = qsizetype(f.m_lines.size());
+    f.BuildIndex();
+    return f;
+}
+
+bool ProfileFile::SameName(qsizetype sectionIndex, qsizetype index, QByteArrayView name) const
+{
+    if (sectionIndex >= 0) {
+        const Section &sec = m_sections[size_t(sectionIndex)];
+        if (index < sec.firstLine || index >= sec.endLine)
+            return false;
+    }
+    return FoldedEqual(NameView(sectionIndex, index), name);
+}
+
+QByteArrayView ProfileFile::NameView(qsizetype sectionIndex, qsizetype index) const
+{
+    const Line &line =
+        m_lines[size_t(sectionIndex < 0 ? m_sections[size_t(index)].header : index)];
+    return QByteArrayView(m_bytes.constData() + line.nameBegin, line.nameEnd - line.nameBegin);
+}
+
+qsizetype ProfileFile::Find(const std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
+                            QByteArrayView name) const
+{
+    if (slots.empty())
+        return -1;
+    const size_t mask = slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &s = slots[i];
+        if (s.index == 0)
+            return -1;
+        if (s.hash == hash && SameName(sectionIndex, s.index - 1, name))
+            return qsizetype(s.index - 1);
+    }
+}
+
+bool ProfileFile::Insert(std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
+                         qsizetype index, QByteArrayView name)
+{
+    const size_t mask = slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot &s = slots[i];
+        if (s.index == 0) {
+            s.hash = hash;
+            s.index = quint32(index + 1);
+            return true;
+        }
+        if (s.hash == hash && SameName(sectionIndex, s.index - 1, name))
+            return false; // the first of that name wins
+    }
+}
+
+static size_t TableSize(size_t entries)
+{
+    size_t size = 8;
+    while (size < entries * 2)
+        size *= 2;
+    return size;
+}
+
+void ProfileFile::BuildIndex()
+{
+    m_sectionSlots.assign(TableSize(m_sections.size()), Slot{});
+    size_t keys = 0;
+    std::vector<bool> searched(m_sections.size(), false);
+    for (size_t s = 1; s < m_sections.size(); ++s) {
+        QByteArrayView name = NameView(-1, qsizetype(s));
+        if (Insert(m_sectionSlots, FoldedHash(name, 0), -1, qsizetype(s), name)) {
+            searched[s] = true;
+            keys += size_t(m_sections[s].endLine - m_sections[s].firstLine);
+        }
+    }
+    // Only the first section of each name is ever searched, so only its keys
+    // are indexed; the lines before the first header belong to no section.
+    m_keySlots.assign(TableSize(keys), Slot{});
+    for (size_t s = 1; s < m_sections.size(); ++s) {
+        if (!searched[s])
+            continue;
+        const Section &sec = m_sections[s];
+        for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
+            const Line &line = m_lines[size_t(i)];
+            if (line.kind != Line::Kind::Key)
+                continue;
+            QByteArrayView name(m_bytes.constData() + line.nameBegin,
+                                line.nameEnd - line.nameBegin);
+            Insert(m_keySlots, FoldedHash(name, quint32(s)), qsizetype(s), i, name);
+        }
+    }
+}
+
+qsizetype ProfileFile::FindSection(const QByteArray &section) const
+{
+    std::optional<QByteArrayView> name = ArgumentView(section);
+    if (!name)
+        return -1;
+    return Find(m_sectionSlots, FoldedHash(*name, 0), -1, *name);
+}
+
+qsizetype ProfileFile::FindKeyLine(qsizetype sectionIndex, const QByteArray &key) const
+{
+    if (sectionIndex <= 0 || sectionIndex >= qsizetype(m_sections.size()))
+        return -1;
+    std::optional<QByteArrayView> name = ArgumentView(key);
+    if (!name)
+        return -1;
+    return Find(m_keySlots, FoldedHash(*name, quint32(sectionIndex)), sectionIndex, *name);
+}
+
+QByteArray ProfileFile::LineName(const Line &line) const
+{
+    return m_bytes.sliced(line.nameBegin, line.nameEnd - line.nameBegin);
+}
+
+QByteArray ProfileFile::LineValue(const Line &line) const
+{
+    qsizetype b = line.valueBegin;
+    qsizetype e = line.valueEnd;
+    if (line.quoted) {
+        ++b;
+        --e;
+    }
+    return m_bytes.sliced(b, CutAtNul(m_bytes.constData(), b, e) - b);
+}
+
+std::optional<QByteArray> ProfileFile::Value(const QByteArray &section,
+                                             const QByteArray &key) const
+{
+    qsizetype line = FindKeyLine(FindSection(section), key);
+    if (line < 0)
+        return std::nullopt;
+    return LineValue(m_lines[size_t(line)]);
+}
+
+QByteArray ProfileFile::String(const QByteArray &section, const QByteArray &key,
+                               const QByteArray &def) const
+{
+    if (std::optional<QByteArray> v = Value(section, key))
+        return *v;
+    return DefaultValue(def);
+}
+
+QByteArray ProfileFile::DefaultValue(const QByteArray &def)
+{
+    // The default loses its trailing spaces only (not tabs, not leading ones).
+    QByteArrayView d(def);
+    if (qsizetype nul = d.indexOf('\0'); nul >= 0)
+        d = d.first(nul);
+    while (!d.isEmpty() && d.back() == ' ')
+        d.chop(1);
+    return d.toByteArray();
+}
+
+quint32 ProfileFile::ParseInt(QByteArrayView v)
+{
+    qsizetype i = 0;
+    while (i < v.size() && uchar(v[i]) <= ' ')
+        ++i;
+    bool negative = false;
+    if (i < v.size() && (v[i] == '+' || v[i] == '-')) {
+        negative = v[i] == '-';
+        ++i;
+    }
+    quint32 base = 10;
+    if (i + 1 < v.size() && v[i] == '0') {
+        switch (v[i + 1]) {
+        case 'x': base = 16; break;
+        case 'o': base = 8; break;
+        case 'b': base = 2; break;
+        default: break;
+        }
+        if (base != 10)
+            i += 2;
+    }
+    quint32 total = 0;
+    for (; i < v.size(); ++i) {
+        const char c = v[i];
+        quint32 digit;
+        if (c >= '0' && c <= '9')
+            digit = quint32(c - '0');
+        else if (c >= 'a' && c <= 'z')
+            digit = quint32(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'Z')
+            digit = quint32(c - 'A' + 10);
+        else
+            break;
+        if (digit >= base)
+            break;
+        total = total * base + digit; // wraps modulo 2^32 as the clients' does
+    }
+    return negative ? 0u - total : total;
+}
+
+quint32 ProfileFile::Int(const QByteArray &section, const QByteArray &key, quint32 def) const
+{
+    std::optional<QByteArray> v = Value(section, key);
+    if (!v || v->isEmpty())
+        return def;
+    return ParseInt(*v);
+}
+
+bool ProfileFile::HasSection(const QByteArray &section) const
+{
+    return FindSection(section) > 0;
+}
+
+QList<QByteArray> ProfileFile::Keys(const QByteArray &section) const
+{
+    QList<QByteArray> keys;
+    qsizetype s = FindSection(section);
+    if (s <= 0)
+        return keys;
+    const Section &sec = m_sections[size_t(s)];
+    for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
+        if (m_lines[size_t(i)].kind == Line::Kind::Key)
+            keys.append(LineName(m_lines[size_t(i)]));
+    }
+    return keys;
+}
+
+QList<std::pair<QByteArray, QByteArray>> ProfileFile::Entries(const QByteArray &section) const
+{
+    QList<std::pair<QByteArray, QByteArray>> entries;
+    qsizetype s = FindSection(section);
+    if (s <= 0)
+        return entries;
+    const Section &sec = m_sections[size_t(s)];
+    for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
+        const Line &line = m_lines[size_t(i)];
+        if (line.kind == Line::Kind::Key)
+            entries.append({LineName(line), LineValue(line)});
+    }
+    return entries;
+}
+
+QList<QByteArray> ProfileFile::Sections() const
+{
+    QList<QByteArray> names;
+    names.reserve(qsizetype(m_sections.size()) - 1);
+    for (size_t s = 1; s < m_sections.size(); ++s)
+        names.append(m_sections[s].name);
+    return names;
+}
+
+QList<QByteArray> ProfileFile::SectionLines(const QByteArray &section) const
+{
+    QList<QByteArray> lines;
+    qsizetype s = FindSection(section);
+    if (s <= 0)
+        return lines;
+    const char *d = m_bytes.constData();
+    const Section &sec = m_sections[size_t(s)];
+    for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
+        const Line &line = m_lines[size_t(i)];
+        if (line.kind == Line::Kind::Key) {
+            QByteArray text = LineName(line);
+            text += '=';
+            text.append(d + line.valueBegin,
+                        CutAtNul(d, line.valueBegin, line.valueEnd) - line.valueBegin);
+            lines.append(text);
+        } else if (line.kind == Line::Kind::Other) {
+            lines.append(m_bytes.sliced(line.textBegin,
+                                        CutAtNul(d, line.textBegin, line.textEnd) - line.textBegin));
+        }
+    }
+    return lines;
+}
+
+QByteArray ProfileFile::FoldName(const QByteArray &name)
+{
+    QByteArray folded = name;
+    for (qsizetype i = 0; i < folded.size(); ++i) {
+        const char c = folded.at(i);
+        if (c >= 'A' && c <= 'Z')
+            folded[i] = char(c + ('a' - 'A'));
+    }
+    return folded;
+}
+
+QByteArray ProfileFile::TrimArgument(const QByteArray &name)
+{
+    qsizetype b = 0;
+    qsizetype e = name.size();
+    while (b < e && name.at(b) == ' ')
+        ++b;
+    while (e > b && name.at(e - 1) == ' ')
+        --e;
+    return (b == 0 && e == name.size()) ? name : name.sliced(b, e - b);
+}
