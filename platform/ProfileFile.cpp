@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -63,6 +64,12 @@ qsizetype CutAtNul(const char *data, qsizetype begin, qsizetype end)
 
 } // namespace
 
+struct ProfileFile::LineTable
+{
+    std::once_flag once;
+    std::vector<Line> lines;
+};
+
 ProfileFile ProfileFile::Failed()
 {
     ProfileFile f;
@@ -70,111 +77,127 @@ ProfileFile ProfileFile::Failed()
     return f;
 }
 
+ProfileFile::Line ProfileFile::ScanLine(const char *d, qsizetype begin, qsizetype n)
+{
+    Line line;
+    line.begin = begin;
+    qsizetype e = begin;
+    while (e < n && d[e] != '\r' && d[e] != '\n')
+        ++e;
+    line.end = e;
+    line.next = e;
+    if (e < n)
+        line.next = (d[e] == '\r' && e + 1 < n && d[e + 1] == '\n') ? e + 2 : e + 1;
+
+    qsizetype b = begin;
+    while (b < e && IsBlank(d[b]))
+        ++b;
+    qsizetype t = e;
+    while (t > b && IsBlank(d[t - 1]))
+        --t;
+    line.textBegin = b;
+    line.textEnd = t;
+
+    if (b == e) {
+        line.kind = Line::Kind::Blank;
+    } else if (d[b] == ';') {
+        line.kind = Line::Kind::Comment;
+    } else if (d[b] == '[') {
+        // The name ends at the first ']', or with the line when there is none.
+        line.kind = Line::Kind::Section;
+        const void *close = std::memchr(d + b + 1, ']', size_t(e - b - 1));
+        qsizetype ne = close ? static_cast<const char *>(close) - d : e;
+        qsizetype nb = b + 1;
+        while (nb < ne && IsBlank(d[nb]))
+            ++nb;
+        while (ne > nb && IsBlank(d[ne - 1]))
+            --ne;
+        line.nameBegin = nb;
+        line.nameEnd = CutAtNul(d, nb, ne);
+    } else if (const void *eq = std::memchr(d + b, '=', size_t(t - b))) {
+        line.kind = Line::Kind::Key;
+        const qsizetype q = static_cast<const char *>(eq) - d;
+        qsizetype ne = q;
+        while (ne > b && IsBlank(d[ne - 1]))
+            --ne;
+        line.nameBegin = b;
+        line.nameEnd = CutAtNul(d, b, ne);
+        qsizetype vb = q + 1;
+        while (vb < t && IsBlank(d[vb]))
+            ++vb;
+        line.valueBegin = vb;
+        line.valueEnd = t;
+        line.quoted = t - vb >= 2 && (d[vb] == '"' || d[vb] == '\'') && d[t - 1] == d[vb];
+    } else {
+        line.kind = Line::Kind::Other;
+    }
+    return line;
+}
+
 ProfileFile ProfileFile::Parse(const QByteArray &bytes)
 {
+    // Offsets of keys are kept in 32 bits; a profile file of 4 GiB is not one.
+    if (bytes.size() >= (qsizetype(1) << 32) - 1)
+        return Failed();
     ProfileFile f;
     f.m_state = State::Ok;
     f.m_bytes = bytes;
+    f.m_lineTable = std::make_shared<LineTable>();
     const char *d = bytes.constData();
     const qsizetype n = bytes.size();
 
-    // One pass to size the line table avoids regrowing it for large rosters.
-    f.m_lines.reserve(size_t(bytes.count('\n') + bytes.count('\r') / 2 + 2));
     f.m_sections.push_back(Section{});
-
-    qsizetype pos = 0;
-    while (pos < n) {
-        Line line;
-        line.begin = pos;
-        qsizetype e = pos;
-        while (e < n && d[e] != '\r' && d[e] != '\n')
-            ++e;
-        line.end = e;
-        line.next = e;
-        if (e < n) {
-            line.next = e + 1;
-            if (d[e] == '\r' && e + 1 < n && d[e + 1] == '\n')
-                line.next = e + 2;
-        }
+    f.m_sectionKeys.push_back({0, 0});
+    f.m_keys.reserve(size_t(n / 24 + 1));
+    qsizetype lineIndex = 0;
+    for (qsizetype pos = 0; pos < n; ++lineIndex) {
+        const Line line = ScanLine(d, pos, n);
         pos = line.next;
-
-        qsizetype b = line.begin;
-        while (b < e && IsBlank(d[b]))
-            ++b;
-        qsizetype t = e;
-        while (t > b && IsBlank(d[t - 1]))
-            --t;
-        line.textBegin = b;
-        line.textEnd = t;
-
-        if (b == e) {
-            line.kind = Line::Kind::Blank;
-        } else if (d[b] == ';') {
-            line.kind = Line::Kind::Comment;
-        } else if (d[b] == '[') {
-            line.kind = Line::Kind::Section;
-            const void *close = std::memchr(d + b + 1, ']', size_t(e - b - 1));
-            qsizetype ne = close ? static_cast<const char *>(close) - d : e;
-            qsizetype nb = b + 1;
-            while (nb < ne && IsBlank(d[nb]))
-                ++nb;
-            while (ne > nb && IsBlank(d[ne - 1]))
-                --ne;
-            line.nameBegin = nb;
-            line.nameEnd = CutAtNul(d, nb, ne);
-        } else if (const void *eq = std::memchr(d + b, '=', size_t(e - b))) {
-            line.kind = Line::Kind::Key;
-            qsizetype q = static_cast<const char *>(eq) - d;
-            qsizetype ne = q;
-            while (ne > b && IsBlank(d[ne - 1]))
-                --ne;
-            line.nameBegin = b;
-            line.nameEnd = CutAtNul(d, b, ne);
-            qsizetype vb = q + 1;
-            while (vb < t && IsBlank(d[vb]))
-                ++vb;
-            line.valueBegin = vb;
-            line.valueEnd = t;
-            if (t - vb >= 2 && (d[vb] == '"' || d[vb] == '\'') && d[t - 1] == d[vb])
-                line.quoted = true;
-        } else {
-            line.kind = Line::Kind::Other;
-        }
-
         if (line.kind == Line::Kind::Section) {
-            f.m_sections.back().endLine = qsizetype(f.m_lines.size());
+            f.m_sections.back().endLine = lineIndex;
+            f.m_sectionKeys.back().second = qsizetype(f.m_keys.size());
             Section s;
             s.name = QByteArray(d + line.nameBegin, line.nameEnd - line.nameBegin);
-            s.header = qsizetype(f.m_lines.size());
-            s.firstLine = s.header + 1;
+            s.header = lineIndex;
+            s.firstLine = lineIndex + 1;
             f.m_sections.push_back(std::move(s));
+            f.m_sectionKeys.push_back({qsizetype(f.m_keys.size()), 0});
+        } else if (line.kind == Line::Kind::Key && f.m_sections.size() > 1) {
+            Key key;
+            key.nameBegin = line.nameBegin;
+            key.nameLength = quint32(line.nameEnd - line.nameBegin);
+            const qsizetype vb = line.valueBegin + (line.quoted ? 1 : 0);
+            const qsizetype ve = line.valueEnd - (line.quoted ? 1 : 0);
+            key.valueBegin = vb;
+            key.valueLength = quint32(ve - vb);
+            key.line = lineIndex;
+            f.m_keys.push_back(key);
         }
-        f.m_lines.push_back(line);
     }
-    f.m_sections.back().endLine = qsizetype(f.m_lines.size());
-    f.BuildIndex();
+    f.m_sections.back().endLine = lineIndex;
+    f.m_sectionKeys.back().second = qsizetype(f.m_keys.size());
+    f.BuildKeyIndex();
     return f;
 }
 
-bool ProfileFile::SameName(qsizetype sectionIndex, qsizetype index, QByteArrayView name) const
+const std::vector<ProfileFile::Line> &ProfileFile::Lines() const
 {
-    if (sectionIndex >= 0) {
-        const Section &sec = m_sections[size_t(sectionIndex)];
-        if (index < sec.firstLine || index >= sec.endLine)
-            return false;
-    }
-    return FoldedEqual(NameView(sectionIndex, index), name);
+    static const std::vector<Line> none;
+    if (!m_lineTable)
+        return none;
+    std::call_once(m_lineTable->once, [this] {
+        std::vector<Line> &lines = m_lineTable->lines;
+        lines.reserve(size_t(m_sections.back().endLine));
+        for (qsizetype pos = 0; pos < m_bytes.size();) {
+            lines.push_back(ScanLine(m_bytes.constData(), pos, m_bytes.size()));
+            pos = lines.back().next;
+        }
+    });
+    return m_lineTable->lines;
 }
 
-QByteArrayView ProfileFile::NameView(qsizetype sectionIndex, qsizetype index) const
-{
-    const Line &line =
-        m_lines[size_t(sectionIndex < 0 ? m_sections[size_t(index)].header : index)];
-    return QByteArrayView(m_bytes.constData() + line.nameBegin, line.nameEnd - line.nameBegin);
-}
-
-qsizetype ProfileFile::Find(const std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
-                            QByteArrayView name) const
+template <typename Same>
+qsizetype ProfileFile::FindSlot(const std::vector<Slot> &slots, quint32 hash, Same &&same)
 {
     if (slots.empty())
         return -1;
@@ -183,23 +206,22 @@ qsizetype ProfileFile::Find(const std::vector<Slot> &slots, quint32 hash, qsizet
         const Slot &s = slots[i];
         if (s.index == 0)
             return -1;
-        if (s.hash == hash && SameName(sectionIndex, s.index - 1, name))
+        if (s.hash == hash && same(qsizetype(s.index - 1)))
             return qsizetype(s.index - 1);
     }
 }
 
-bool ProfileFile::Insert(std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
-                         qsizetype index, QByteArrayView name)
+template <typename Same>
+bool ProfileFile::InsertSlot(std::vector<Slot> &slots, quint32 hash, qsizetype index, Same &&same)
 {
     const size_t mask = slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         Slot &s = slots[i];
         if (s.index == 0) {
-            s.hash = hash;
-            s.index = quint32(index + 1);
+            s = Slot{hash, quint32(index + 1)};
             return true;
         }
-        if (s.hash == hash && SameName(sectionIndex, s.index - 1, name))
+        if (s.hash == hash && same(qsizetype(s.index - 1)))
             return false; // the first of that name wins
     }
 }
@@ -207,37 +229,42 @@ bool ProfileFile::Insert(std::vector<Slot> &slots, quint32 hash, qsizetype secti
 static size_t TableSize(size_t entries)
 {
     size_t size = 8;
-    while (size < entries * 2)
+    while (size < entries + entries / 2)
         size *= 2;
     return size;
 }
 
-void ProfileFile::BuildIndex()
+QByteArrayView ProfileFile::KeyName(const Key &key) const
+{
+    return QByteArrayView(m_bytes.constData() + key.nameBegin, key.nameLength);
+}
+
+void ProfileFile::BuildKeyIndex()
 {
     m_sectionSlots.assign(TableSize(m_sections.size()), Slot{});
     size_t keys = 0;
-    std::vector<bool> searched(m_sections.size(), false);
     for (size_t s = 1; s < m_sections.size(); ++s) {
-        QByteArrayView name = NameView(-1, qsizetype(s));
-        if (Insert(m_sectionSlots, FoldedHash(name, 0), -1, qsizetype(s), name)) {
-            searched[s] = true;
-            keys += size_t(m_sections[s].endLine - m_sections[s].firstLine);
-        }
+        const QByteArray &name = m_sections[s].name;
+        m_sections[s].first =
+            InsertSlot(m_sectionSlots, FoldedHash(name, 0), qsizetype(s), [&](qsizetype other) {
+                return FoldedEqual(m_sections[size_t(other)].name, name);
+            });
+        if (m_sections[s].first)
+            keys += size_t(m_sectionKeys[s].second - m_sectionKeys[s].first);
     }
     // Only the first section of each name is ever searched, so only its keys
     // are indexed; the lines before the first header belong to no section.
     m_keySlots.assign(TableSize(keys), Slot{});
     for (size_t s = 1; s < m_sections.size(); ++s) {
-        if (!searched[s])
+        if (!m_sections[s].first)
             continue;
-        const Section &sec = m_sections[s];
-        for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
-            const Line &line = m_lines[size_t(i)];
-            if (line.kind != Line::Kind::Key)
-                continue;
-            QByteArrayView name(m_bytes.constData() + line.nameBegin,
-                                line.nameEnd - line.nameBegin);
-            Insert(m_keySlots, FoldedHash(name, quint32(s)), qsizetype(s), i, name);
+        const auto [from, to] = m_sectionKeys[s];
+        for (qsizetype k = from; k < to; ++k) {
+            const QByteArrayView name = KeyName(m_keys[size_t(k)]);
+            InsertSlot(m_keySlots, FoldedHash(name, quint32(s)), k, [&](qsizetype other) {
+                return other >= from && other < to
+                    && FoldedEqual(KeyName(m_keys[size_t(other)]), name);
+            });
         }
     }
 }
@@ -247,17 +274,35 @@ qsizetype ProfileFile::FindSection(const QByteArray &section) const
     std::optional<QByteArrayView> name = ArgumentView(section);
     if (!name)
         return -1;
-    return Find(m_sectionSlots, FoldedHash(*name, 0), -1, *name);
+    return FindSlot(m_sectionSlots, FoldedHash(*name, 0), [&](qsizetype s) {
+        return FoldedEqual(m_sections[size_t(s)].name, *name);
+    });
 }
 
-qsizetype ProfileFile::FindKeyLine(qsizetype sectionIndex, const QByteArray &key) const
+qsizetype ProfileFile::FindKey(qsizetype sectionIndex, const QByteArray &key) const
 {
     if (sectionIndex <= 0 || sectionIndex >= qsizetype(m_sections.size()))
         return -1;
     std::optional<QByteArrayView> name = ArgumentView(key);
     if (!name)
         return -1;
-    return Find(m_keySlots, FoldedHash(*name, quint32(sectionIndex)), sectionIndex, *name);
+    const auto [from, to] = m_sectionKeys[size_t(sectionIndex)];
+    return FindSlot(m_keySlots, FoldedHash(*name, quint32(sectionIndex)), [&](qsizetype k) {
+        return k >= from && k < to && FoldedEqual(KeyName(m_keys[size_t(k)]), *name);
+    });
+}
+
+qsizetype ProfileFile::FindKeyLine(qsizetype sectionIndex, const QByteArray &key) const
+{
+    const qsizetype k = FindKey(sectionIndex, key);
+    return k < 0 ? -1 : m_keys[size_t(k)].line;
+}
+
+QByteArray ProfileFile::KeyValue(const Key &key) const
+{
+    const char *d = m_bytes.constData();
+    const qsizetype end = CutAtNul(d, key.valueBegin, key.valueBegin + key.valueLength);
+    return QByteArray(d + key.valueBegin, end - key.valueBegin);
 }
 
 QByteArray ProfileFile::LineName(const Line &line) const
@@ -279,10 +324,10 @@ QByteArray ProfileFile::LineValue(const Line &line) const
 std::optional<QByteArray> ProfileFile::Value(const QByteArray &section,
                                              const QByteArray &key) const
 {
-    qsizetype line = FindKeyLine(FindSection(section), key);
-    if (line < 0)
+    const qsizetype k = FindKey(FindSection(section), key);
+    if (k < 0)
         return std::nullopt;
-    return LineValue(m_lines[size_t(line)]);
+    return KeyValue(m_keys[size_t(k)]);
 }
 
 QByteArray ProfileFile::String(const QByteArray &section, const QByteArray &key,
@@ -360,29 +405,26 @@ bool ProfileFile::HasSection(const QByteArray &section) const
 QList<QByteArray> ProfileFile::Keys(const QByteArray &section) const
 {
     QList<QByteArray> keys;
-    qsizetype s = FindSection(section);
+    const qsizetype s = FindSection(section);
     if (s <= 0)
         return keys;
-    const Section &sec = m_sections[size_t(s)];
-    for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
-        if (m_lines[size_t(i)].kind == Line::Kind::Key)
-            keys.append(LineName(m_lines[size_t(i)]));
-    }
+    const auto [from, to] = m_sectionKeys[size_t(s)];
+    keys.reserve(to - from);
+    for (qsizetype k = from; k < to; ++k)
+        keys.append(KeyName(m_keys[size_t(k)]).toByteArray());
     return keys;
 }
 
 QList<std::pair<QByteArray, QByteArray>> ProfileFile::Entries(const QByteArray &section) const
 {
     QList<std::pair<QByteArray, QByteArray>> entries;
-    qsizetype s = FindSection(section);
+    const qsizetype s = FindSection(section);
     if (s <= 0)
         return entries;
-    const Section &sec = m_sections[size_t(s)];
-    for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
-        const Line &line = m_lines[size_t(i)];
-        if (line.kind == Line::Kind::Key)
-            entries.append({LineName(line), LineValue(line)});
-    }
+    const auto [from, to] = m_sectionKeys[size_t(s)];
+    entries.reserve(to - from);
+    for (qsizetype k = from; k < to; ++k)
+        entries.append({KeyName(m_keys[size_t(k)]).toByteArray(), KeyValue(m_keys[size_t(k)])});
     return entries;
 }
 
@@ -403,8 +445,9 @@ QList<QByteArray> ProfileFile::SectionLines(const QByteArray &section) const
         return lines;
     const char *d = m_bytes.constData();
     const Section &sec = m_sections[size_t(s)];
+    const std::vector<Line> &all = Lines();
     for (qsizetype i = sec.firstLine; i < sec.endLine; ++i) {
-        const Line &line = m_lines[size_t(i)];
+        const Line &line = all[size_t(i)];
         if (line.kind == Line::Kind::Key) {
             QByteArray text = LineName(line);
             text += '=';

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -87,8 +88,10 @@ public:
         qsizetype header = -1;   // index of the header line, -1 for the lines before the first section
         qsizetype firstLine = 0; // first line after the header
         qsizetype endLine = 0;   // one past the last line of the section
+        bool first = false;      // the first section of its name: the one that is searched
     };
-    const std::vector<Line> &Lines() const { return m_lines; }
+    // Every line of the file; worked out on first use, as only writers need it.
+    const std::vector<Line> &Lines() const;
     const std::vector<Section> &SectionList() const { return m_sections; }
     // Index into SectionList() of the first section of that name, or -1.
     qsizetype FindSection(const QByteArray &section) const;
@@ -102,24 +105,38 @@ public:
     QByteArray LineValue(const Line &line) const;
 
 private:
+    // A key line of a searched section, as lookups need it.
+    struct Key
+    {
+        qsizetype nameBegin = 0;
+        qsizetype valueBegin = 0; // unquoted
+        qsizetype line = 0;
+        quint32 nameLength = 0;
+        quint32 valueLength = 0;
+    };
     struct Slot
     {
         quint32 hash = 0;
-        quint32 index = 0; // line or section index + 1; 0 for an empty slot
+        quint32 index = 0; // key or section index + 1; 0 for an empty slot
     };
-    void BuildIndex();
-    qsizetype Find(const std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex,
-                   QByteArrayView name) const;
-    bool Insert(std::vector<Slot> &slots, quint32 hash, qsizetype sectionIndex, qsizetype index,
-                QByteArrayView name);
-    // sectionIndex < 0: index is a section; otherwise a key line of that section.
-    QByteArrayView NameView(qsizetype sectionIndex, qsizetype index) const;
-    bool SameName(qsizetype sectionIndex, qsizetype index, QByteArrayView name) const;
+    struct LineTable;
+
+    static Line ScanLine(const char *data, qsizetype begin, qsizetype size);
+    template <typename Same>
+    static qsizetype FindSlot(const std::vector<Slot> &slots, quint32 hash, Same &&same);
+    template <typename Same>
+    static bool InsertSlot(std::vector<Slot> &slots, quint32 hash, qsizetype index, Same &&same);
+    void BuildKeyIndex();
+    qsizetype FindKey(qsizetype sectionIndex, const QByteArray &key) const;
+    QByteArrayView KeyName(const Key &key) const;
+    QByteArray KeyValue(const Key &key) const;
 
     State m_state = State::Missing;
     QByteArray m_bytes;
-    std::vector<Line> m_lines;
     std::vector<Section> m_sections; // [0] holds the lines before the first header
+    std::vector<Key> m_keys;          // keys of searched sections, in file order
+    std::vector<std::pair<qsizetype, qsizetype>> m_sectionKeys; // per section: range in m_keys
     std::vector<Slot> m_sectionSlots; // first section of each name
-    std::vector<Slot> m_keySlots;     // first key of each name in each first section
+    std::vector<Slot> m_keySlots;     // first key of each name in each searched section
+    std::shared_ptr<LineTable> m_lineTable;
 };
