@@ -8,7 +8,6 @@
 #include "store/CStatusReader.h"
 #include "store/CUser.h"
 
-#include <QMetaObject>
 
 namespace {
 
@@ -20,10 +19,11 @@ const QString kUsersIni = QStringLiteral("Users.ini");
 CAdminDoc::CAdminDoc(QObject *parent)
     : QObject(parent)
 {
-    // The reader finishes on its own thread; the signal is raised on ours.
-    m_statusReader = std::make_unique<CStatusReader>([this] {
-        QMetaObject::invokeMethod(this, [this] { Q_EMIT StatusRead(); }, Qt::QueuedConnection);
-    });
+    // The reader finishes on its own thread; the relay queues StatusRead to ours.
+    connect(this, &CAdminDoc::StatusPassFinished, this, &CAdminDoc::StatusRead,
+            Qt::QueuedConnection);
+    m_statusReader = std::make_unique<CStatusReader>(
+        [this] { Q_EMIT StatusPassFinished(QPrivateSignal()); });
 }
 
 CAdminDoc::~CAdminDoc()
@@ -98,7 +98,9 @@ void CAdminDoc::LoadRoster()
         return;
     }
     const qsizetype first = m_users.size();
-    for (const QByteArray &login : usersIni->Keys(kUsers)) {
+    const QList<QByteArray> logins = usersIni->Keys(kUsers);
+    m_userIndex.reserve(qMax(m_users.size(), logins.size()));
+    for (const QByteArray &login : logins) {
         if (m_userIndex.contains(login))
             continue; // the first entry's full name stays
         auto *user = new CUser(login, usersIni->String(kUsers, login));
@@ -118,8 +120,9 @@ void CAdminDoc::LoadRoster()
 void CAdminDoc::ReadAllUserStatus()
 {
     const std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
+    const CUser::StatusSections sections(*usersIni);
     for (CUser *user : std::as_const(m_users))
-        user->ReadStatus(*usersIni);
+        user->ReadStatus(*usersIni, sections);
 }
 
 void CAdminDoc::WaitForStatusReaders()

@@ -81,7 +81,10 @@ Q_SIGNALS:
     // Users [first, first + count) were appended to the roster.
     void RosterGrew(int first, int count);
     // A status pass has read every user of the roster it started with.
+    // Raised on the document's thread.
     void StatusRead();
+    // Raised on the reader's thread; relayed, queued, as StatusRead.
+    void StatusPassFinished(QPrivateSignal);
 
 private:
     struct FileIdentity

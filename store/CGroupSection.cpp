@@ -6,30 +6,12 @@
 #include "store/CGroup.h"
 #include "store/CUser.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace {
 
 const QByteArray kGroups = QByteArrayLiteral("Groups");
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v';
-}
-
-// A value that would lose outer blanks or one pair of outer quotes when read
-// back is written inside double quotes, as the profile writer does for single
-// keys; the section writer takes its lines as they are.
-QByteArray QuotedIfNeeded(const QByteArray &value)
-{
-    if (value.isEmpty())
-        return value;
-    const char first = value.front();
-    const char last = value.back();
-    const bool outerBlank = IsBlank(first) || IsBlank(last);
-    const bool outerQuotes = value.size() > 1 && first == last && (first == '"' || first == '\'');
-    return outerBlank || outerQuotes ? '"' + value + '"' : value;
-}
 
 QString Name(const QByteArray &bytes)
 {
@@ -60,7 +42,7 @@ std::vector<std::unique_ptr<CGroup>> CGroupSection::Load(const ProfileFile &file
 
 QString CGroupSection::Check(const QList<CGroup *> &groups)
 {
-    QSet<QByteArray> folded;
+    QHash<QByteArray, QByteArray> membersByFoldedName;
     for (const CGroup *group : groups) {
         if (!group)
             continue;
@@ -68,13 +50,17 @@ QString CGroupSection::Check(const QList<CGroup *> &groups)
         QString why = Profile::CheckKeyName(name);
         if (!why.isEmpty())
             return QStringLiteral("The group \"%1\" cannot be saved: %2").arg(Name(name), why);
-        // Profile names match without regard to case: a second group of the
-        // same name would read back with the first one's members.
+        // Profile names match without regard to case: of two groups whose
+        // names differ only in case, the second reads back with the first
+        // one's members, so it may only be written when it has the same.
         const QByteArray key = ProfileFile::FoldName(ProfileFile::TrimArgument(name));
-        if (folded.contains(key))
-            return QStringLiteral("The group \"%1\" cannot be saved: another group has the "
-                                  "same name.").arg(Name(name));
-        folded.insert(key);
+        const QByteArray members = group->GetMemberList();
+        const auto first = membersByFoldedName.constFind(key);
+        if (first == membersByFoldedName.cend())
+            membersByFoldedName.insert(key, members);
+        else if (*first != members)
+            return QStringLiteral("The group \"%1\" cannot be saved: another group has the same "
+                                  "name in other letter case.").arg(Name(name));
         for (const CUser *member : *group) {
             if (!member)
                 continue;
@@ -84,7 +70,7 @@ QString CGroupSection::Check(const QList<CGroup *> &groups)
                                       "cannot stand in a member list.")
                     .arg(Name(name), Name(login));
         }
-        why = Profile::CheckValue(group->GetMemberList());
+        why = Profile::CheckValue(members);
         if (!why.isEmpty())
             return QStringLiteral("The group \"%1\" cannot be saved: %2").arg(Name(name), why);
     }
@@ -100,8 +86,7 @@ ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &gr
     QList<QByteArray> lines;
     for (const CGroup *group : groups)
         if (group)
-            lines.append(ProfileFile::TrimArgument(group->GetName()) + '='
-                         + QuotedIfNeeded(group->GetMemberList()));
+            lines.append(ProfileFile::TrimArgument(group->GetName()) + '=' + group->GetMemberList());
     ProfileResult result = lines.isEmpty() ? Profile::DeleteSection(path, kGroups)
                                            : Profile::WriteSection(path, kGroups, lines);
     if (!result)

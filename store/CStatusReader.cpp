@@ -58,12 +58,13 @@ void CStatusReader::Run()
         lock.unlock();
 
         bool completed = true;
+        const CUser::StatusSections sections(*pass.usersIni);
         for (CUser *user : pass.users) {
             if (m_stop.load(std::memory_order_relaxed)) {
                 completed = false;
                 break;
             }
-            user->ReadStatus(*pass.usersIni);
+            user->ReadStatus(*pass.usersIni, sections);
         }
         pass = {};
         if (completed && m_onFinished)

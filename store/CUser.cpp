@@ -15,8 +15,29 @@ const QByteArray kInfos = QByteArrayLiteral("Infos");
 const QByteArray kNone = QByteArrayLiteral("-");
 constexpr const char *kTimeFormat = " %m-%d-%Y %H:%M:%S";
 
+// The value of key in a section of the parse, as the profile reader returns
+// it (one pair of outer quotes gone, cut at a NUL), without copying it.
+std::optional<QByteArrayView> ValueView(const ProfileFile &file, qsizetype section,
+                                        const QByteArray &key)
+{
+    const qsizetype index = file.FindKeyLine(section, key);
+    if (index < 0)
+        return std::nullopt;
+    const ProfileFile::Line &line = file.Lines()[size_t(index)];
+    qsizetype begin = line.valueBegin;
+    qsizetype end = line.valueEnd;
+    if (line.quoted) {
+        ++begin;
+        --end;
+    }
+    QByteArrayView value(file.Bytes().constData() + begin, end - begin);
+    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
+        value = value.first(nul);
+    return value;
+}
+
 // Only positive times are recorded times; anything else shows as none.
-qint64 TimeValue(const std::optional<QByteArray> &value)
+qint64 TimeValue(const std::optional<QByteArrayView> &value)
 {
     return value ? qMax<qint64>(0, CrtAtoi(*value)) : 0;
 }
@@ -87,11 +108,26 @@ std::shared_ptr<const CUserStatus> CUser::GetStatus() const
     return m_status;
 }
 
-void CUser::Publish(std::shared_ptr<const CUserStatus> status)
+void CUser::Publish(const CUserStatus &status)
 {
+    // Most passes find most users unchanged: nothing to allocate or swap.
+    std::shared_ptr<const CUserStatus> fresh;
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (*m_status == status)
+            return;
+    }
+    fresh = std::make_shared<const CUserStatus>(status);
     std::lock_guard lock(m_statusMutex);
-    m_status.swap(status);
-    // The old value is released outside the lock when status goes out of scope.
+    m_status.swap(fresh);
+    // The old value is released outside the lock, when fresh goes.
+}
+
+CUser::StatusSections::StatusSections(const ProfileFile &usersIni)
+    : logon(usersIni.FindSection(kLogon)),
+      logoff(usersIni.FindSection(kLogoff)),
+      infos(usersIni.FindSection(kInfos))
+{
 }
 
 void CUser::ReadStatus(const QString &usersIniPath)
@@ -101,25 +137,30 @@ void CUser::ReadStatus(const QString &usersIniPath)
 
 void CUser::ReadStatus(const ProfileFile &usersIni)
 {
-    auto status = std::make_shared<CUserStatus>(*GetStatus());
+    ReadStatus(usersIni, StatusSections(usersIni));
+}
+
+void CUser::ReadStatus(const ProfileFile &usersIni, const StatusSections &sections)
+{
+    CUserStatus status = *GetStatus();
     if (usersIni.HasError()) {
         // Keep what was known; the flag makes the list read this user again.
-        status->readFailed = true;
+        status.readFailed = true;
     } else {
-        status->readFailed = false;
-        status->logonTime = TimeValue(usersIni.Value(kLogon, m_login));
-        status->logoffTime = TimeValue(usersIni.Value(kLogoff, m_login));
-        if (const std::optional<QByteArray> infos = usersIni.Value(kInfos, m_login))
-            status->ApplyInfos(*infos);
+        status.readFailed = false;
+        status.logonTime = TimeValue(ValueView(usersIni, sections.logon, m_login));
+        status.logoffTime = TimeValue(ValueView(usersIni, sections.logoff, m_login));
+        if (const std::optional<QByteArrayView> infos = ValueView(usersIni, sections.infos, m_login))
+            status.ApplyInfos(*infos);
     }
-    Publish(std::move(status));
+    Publish(status);
 }
 
 void CUser::ParseInfos(const QByteArray &infos)
 {
-    auto status = std::make_shared<CUserStatus>(*GetStatus());
-    status->ApplyInfos(infos);
-    Publish(std::move(status));
+    CUserStatus status = *GetStatus();
+    status.ApplyInfos(infos);
+    Publish(status);
 }
 
 QByteArray CUser::GetColumnText(int column) const

@@ -56,9 +56,20 @@ public:
     quint16 GetLevel() const { return GetStatus()->level; }
     bool HasStatusReadFailed() const { return GetStatus()->readFailed; }
 
+    // Where the status sections stand in one parse of Users.ini, found once
+    // for a pass over many users.
+    struct StatusSections
+    {
+        explicit StatusSections(const ProfileFile &usersIni);
+        qsizetype logon;
+        qsizetype logoff;
+        qsizetype infos;
+    };
+
     // Reads the user's Logon, Logoff and Infos entries of Users.ini.
     void ReadStatus(const QString &usersIniPath);
     void ReadStatus(const ProfileFile &usersIni);
+    void ReadStatus(const ProfileFile &usersIni, const StatusSections &sections);
     // Stores the fields of an information record (see CUserStatus::ApplyInfos).
     void ParseInfos(const QByteArray &infos);
 
@@ -96,7 +107,7 @@ public:
     ProfileResult SaveGroups() const;
 
 private:
-    void Publish(std::shared_ptr<const CUserStatus> status);
+    void Publish(const CUserStatus &status);
 
     const QByteArray m_login;
     const QByteArray m_fullName;

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-qint64 CrtAtoi(const QByteArray &text)
+qint64 CrtAtoi(QByteArrayView text)
 {
     const char *p = text.constData();
     const char *end = p + text.size();
@@ -25,7 +25,7 @@ qint64 CrtAtoi(const QByteArray &text)
 namespace {
 
 // Version fields use -1 for "unknown", which the list shows as no version.
-quint16 VersionField(const QByteArray &field)
+quint16 VersionField(QByteArrayView field)
 {
     const qint64 value = CrtAtoi(field);
     return value == -1 ? 0 : quint16(value);
@@ -33,7 +33,7 @@ quint16 VersionField(const QByteArray &field)
 
 } // namespace
 
-void CUserStatus::ApplyInfos(const QByteArray &infos)
+void CUserStatus::ApplyInfos(QByteArrayView infos)
 {
     int index = 0;
     qsizetype start = 0;
@@ -42,14 +42,17 @@ void CUserStatus::ApplyInfos(const QByteArray &infos)
         if (comma < 0)
             comma = infos.size();
         if (comma > start) {
-            const QByteArray field = infos.mid(start, comma - start);
+            const QByteArrayView field = infos.sliced(start, comma - start);
             switch (index) {
             case 0: version = VersionField(field); break;
             case 1: build = VersionField(field); break;
             case 2: oldVersion = VersionField(field); break;
             case 3: oldBuild = VersionField(field); break;
-            case 5: language = field; break;
-            case 6: lastInstallTime = CrtAtoi(field); break;
+            case 5:
+                if (language != field) // an unchanged language stays shared
+                    language = field.toByteArray();
+                break;
+            case 6: lastInstallTime = qMax<qint64>(0, CrtAtoi(field)); break;
             case 7: os = quint16(CrtAtoi(field)); break;
             case 8: level = quint16(CrtAtoi(field)); return;
             default: break;

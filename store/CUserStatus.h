@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 
 // What a user's client reports about itself in Users.ini: the last logon and
@@ -24,7 +25,9 @@ struct CUserStatus
     // Stores the fields of an information record ("21,340,20,300,x,English,...").
     // Empty fields are skipped and move the later ones forward; a field the
     // record does not reach keeps its current value.
-    void ApplyInfos(const QByteArray &infos);
+    void ApplyInfos(QByteArrayView infos);
+
+    bool operator==(const CUserStatus &) const = default;
 
     // Version and build packed as an upgrade request remembers them.
     quint32 PackedVersion() const { return (quint32(version) << 16) | build; }
@@ -33,4 +36,4 @@ struct CUserStatus
 // The C runtime's atoi on a profile value: leading blanks skipped, an optional
 // sign, digits up to the first other character; text without digits gives 0.
 // Saturates instead of overflowing.
-qint64 CrtAtoi(const QByteArray &text);
+qint64 CrtAtoi(QByteArrayView text);

@@ -66,6 +66,16 @@ void BM_ReadAndSplitBaseline(benchmark::State &state)
     }
 }
 
+// The platform's share of the work: reading and parsing the file.
+void BM_ProfileLoad(benchmark::State &state)
+{
+    const QString path = Share(int(state.range(0))) + "/Users.ini";
+    for (auto _ : state) {
+        Profile::ClearCache();
+        benchmark::DoNotOptimize(Profile::Load(path).get());
+    }
+}
+
 void BM_StatusPass(benchmark::State &state)
 {
     CAdminDoc doc;
@@ -93,6 +103,7 @@ void BM_LoadRosterAndStatus(benchmark::State &state)
 }
 
 BENCHMARK(BM_ReadAndSplitBaseline)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProfileLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatusPass)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadRosterAndStatus)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

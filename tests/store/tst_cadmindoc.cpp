@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "store/CAdminDoc.h"
+#include "store/CGroup.h"
 #include "store/CShareDirectory.h"
 #include "store/CUser.h"
 
@@ -240,6 +241,43 @@ private Q_SLOTS:
         doc.WaitForStatusReaders();
         QCOMPARE(doc.GetUsers().size(), 1);
         QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 0);
+    }
+
+    void unreadableRosterForcesTheNextReload()
+    {
+        // A Users.ini that exists but cannot be read: here, a directory.
+        QVERIFY(QDir(m_dir->path()).mkdir("Users.ini"));
+        CAdminDoc doc;
+        QSignalSpy read(&doc, &CAdminDoc::StatusRead);
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(doc.IsReloadForced());
+        doc.WaitForStatusReaders();
+        QCoreApplication::processEvents();
+        QCOMPARE(read.count(), 0);
+
+        QVERIFY(QDir(m_dir->path()).rmdir("Users.ini"));
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Groups]\r\nTeam=alice\r\n");
+        doc.LoadRoster();
+        QVERIFY(!doc.IsReloadForced());
+        QVERIFY(doc.FindUser("alice"));
+        QVERIFY(read.wait(10000));
+    }
+
+    void sharedGroupsUnreadableAtStartAreNotOverwritten()
+    {
+        QVERIFY(QDir(m_dir->path()).mkdir("Users.ini"));
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        const ProfileResult refused = doc.SaveGroups();
+        QVERIFY(!refused.ok);
+        QVERIFY(!refused.message.isEmpty());
+
+        QVERIFY(QDir(m_dir->path()).rmdir("Users.ini"));
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Groups]\r\nTeam=alice\r\n");
+        doc.LoadRoster();
+        QVERIFY(doc.FindGroup("Team"));
+        QCOMPARE(doc.FindGroup("Team")->size(), 1);
+        QVERIFY(doc.SaveGroups());
     }
 
     void rosterFileFoundWhateverItsCase()

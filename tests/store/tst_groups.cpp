@@ -5,6 +5,8 @@
 #include "store/CGroup.h"
 #include "store/CUser.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +96,8 @@ private Q_SLOTS:
         QCOMPARE(Names(doc.GetGroups()), (QList<QByteArray>{"Sales", "Ghosts", "sales"}));
         QCOMPARE(Members(doc.FindGroup("Sales")), (QList<QByteArray>{"alice", "bob"}));
         QVERIFY(doc.FindGroup("Ghosts")->isEmpty());
+        // The clients read a key by name without regard to case: "sales" holds Sales's members.
+        QCOMPARE(Members(doc.FindGroup("sales")), (QList<QByteArray>{"alice", "bob"}));
 
         QVERIFY(doc.SaveGroups());
         CAdminDoc reread;
@@ -245,6 +249,22 @@ private Q_SLOTS:
         alice->LoadGroups(doc);
         QCOMPARE(Members(alice->FindGroup("Empty")), (QList<QByteArray>{"alice"}));
         QVERIFY(doc.FindGroup("Friends") == nullptr);
+    }
+
+    void personalGroupsUnreadableAreNotOverwritten()
+    {
+        WriteShare("");
+        QVERIFY(QDir(m_dir->path()).mkdir("bob.ini"));
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        CUser *bob = doc.FindUser("bob");
+        bob->LoadGroups(doc);
+        QVERIFY(bob->GetGroups().isEmpty());
+        bob->AddGroup(std::make_unique<CGroup>("New"));
+        const ProfileResult refused = bob->SaveGroups();
+        QVERIFY(!refused.ok);
+        QVERIFY(refused.message.contains("bob"));
+        QVERIFY(QFileInfo(m_dir->filePath("bob.ini")).isDir());
     }
 
     void personalGroupsSavedIntoANewFile()
