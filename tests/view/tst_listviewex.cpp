@@ -1,0 +1,185 @@
+#include "view/CListViewEx.h"
+
+#include <QTest>
+
+// Every character is 10 pixels wide, the dots 3 x 4; widths are then exact.
+static int FixedWidth(QStringView text)
+{
+    int nWidth = 0;
+    for (QChar c : text)
+        nWidth += c == u'.' ? 4 : 10;
+    return nWidth;
+}
+
+class TestCListViewEx : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void shortStringKeepsLongestFittingPrefix_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("shown");
+        // "abcdef" is 60 wide, "..." 12.
+        QTest::newRow("empty") << "" << 0 << 12 << "";
+        QTest::newRow("fits exactly with the offset") << "abcdef" << 72 << 12 << "abcdef";
+        QTest::newRow("one pixel short") << "abcdef" << 71 << 12 << "abcd...";
+        QTest::newRow("label offset") << "abcdef" << 64 << 4 << "abcdef";
+        QTest::newRow("label one short") << "abcdef" << 63 << 4 << "abcd...";
+        QTest::newRow("room for three") << "abcdef" << 54 << 12 << "abc...";
+        QTest::newRow("room for one") << "abcdef" << 34 << 12 << "a...";
+        QTest::newRow("no room keeps first") << "abcdef" << 0 << 12 << "a...";
+        QTest::newRow("negative width") << "abcdef" << -20 << 4 << "a...";
+        QTest::newRow("single char too wide") << "x" << 5 << 12 << "x...";
+        QTest::newRow("dots in the text") << "a.b.c.d" << 30 << 4 << "a....";
+    }
+
+    void shortStringKeepsLongestFittingPrefix()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(int, offset);
+        QFETCH(QString, shown);
+        QCOMPARE(CListViewEx::MakeShortString(&FixedWidth, text, width, offset), shown);
+    }
+
+    void shortStringNeverSplitsASurrogatePair()
+    {
+        // U+1F600 is two UTF-16 units; a cut between them would leave half.
+        const QString text = QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + "bcdef";
+        for (int width = 0; width < 120; ++width) {
+            const QString shown = CListViewEx::MakeShortString(&FixedWidth, text, width, 4);
+            for (qsizetype i = 0; i < shown.size(); ++i)
+                if (shown.at(i).isHighSurrogate())
+                    QVERIFY2(i + 1 < shown.size() && shown.at(i + 1).isLowSurrogate(),
+                             qPrintable(QString::number(width)));
+        }
+    }
+
+    void shortStringWithRealFontGrowsWithTheColumn()
+    {
+        const QFontMetrics metrics(QFont(QStringLiteral("Sans"), 9));
+        const QString text = QStringLiteral("A rather long full name for a narrow column");
+        QString previous;
+        for (int width = 0; width <= metrics.horizontalAdvance(text) + 12; width += 7) {
+            const QString shown = CListViewEx::MakeShortString(metrics, text, width, 12);
+            QVERIFY(shown.endsWith(QStringLiteral("...")));
+            QVERIFY(text.startsWith(shown.chopped(3)));
+            QVERIFY(shown.size() >= previous.size());
+            previous = shown;
+        }
+        QCOMPARE(CListViewEx::MakeShortString(metrics, text, metrics.horizontalAdvance(text) + 12,
+                                              12),
+                 text);
+    }
+
+    void cellAlignment_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("shortened");
+        QTest::addColumn<int>("horizontal");
+        QTest::newRow("left") << 1 << 0 << false << int(Qt::AlignLeft);
+        QTest::newRow("right") << 1 << 1 << false << int(Qt::AlignRight);
+        QTest::newRow("centred") << 3 << 2 << false << int(Qt::AlignHCenter);
+        QTest::newRow("unknown format") << 3 << 7 << false << int(Qt::AlignLeft);
+        QTest::newRow("shortened right") << 1 << 1 << true << int(Qt::AlignLeft);
+        QTest::newRow("shortened centred") << 2 << 2 << true << int(Qt::AlignLeft);
+        QTest::newRow("first column right") << 0 << 1 << false << int(Qt::AlignLeft);
+        QTest::newRow("first column centred") << 0 << 2 << false << int(Qt::AlignLeft);
+    }
+
+    void cellAlignment()
+    {
+        QFETCH(int, column);
+        QFETCH(int, format);
+        QFETCH(bool, shortened);
+        QFETCH(int, horizontal);
+        const Qt::Alignment alignment = CListViewEx::CellAlignment(column, format, shortened);
+        QCOMPARE(int(alignment & Qt::AlignHorizontal_Mask), horizontal);
+        QVERIFY(alignment & Qt::AlignVCenter);
+    }
+
+    void formatOfAlignmentRoundTrips()
+    {
+        for (int format : {0, 1, 2})
+            QCOMPARE(CListViewEx::FormatOfAlignment(CListViewEx::CellAlignment(1, format, false)),
+                     format);
+    }
+
+    void highlight_data()
+    {
+        QTest::addColumn<bool>("focus");
+        QTest::addColumn<bool>("showSelAlways");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("highlighted");
+        const int sel = CListViewEx::LVIS_SELECTED;
+        QTest::newRow("selected with focus") << true << false << sel << true;
+        QTest::newRow("selected without focus") << false << false << sel << false;
+        QTest::newRow("selected, shown always") << false << true << sel << true;
+        QTest::newRow("not selected") << true << true << CListViewEx::LVIS_FOCUSED << false;
+        QTest::newRow("drop target") << false << false << CListViewEx::LVIS_DROPHILITED << true;
+    }
+
+    void highlight()
+    {
+        QFETCH(bool, focus);
+        QFETCH(bool, showSelAlways);
+        QFETCH(int, state);
+        QFETCH(bool, highlighted);
+        QCOMPARE(CListViewEx::IsHighlighted(focus, showSelAlways, state), highlighted);
+    }
+
+    void highlightRect_data()
+    {
+        QTest::addColumn<QRect>("bounds");
+        QTest::addColumn<int>("labelLeft");
+        QTest::addColumn<int>("client");
+        QTest::addColumn<bool>("clientWidthSel");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("stretched to the client edge")
+            << QRect(0, 10, 300, 18) << 20 << 500 << true << QRect(20, 10, 480, 18);
+        QTest::newRow("ends at the last column when off")
+            << QRect(0, 10, 300, 18) << 20 << 500 << false << QRect(20, 10, 280, 18);
+        QTest::newRow("wider than the client stays")
+            << QRect(-50, 10, 800, 18) << -30 << 500 << true << QRect(-30, 10, 780, 18);
+        QTest::newRow("exactly the client width")
+            << QRect(0, 0, 500, 18) << 20 << 500 << true << QRect(20, 0, 480, 18);
+    }
+
+    void highlightRect()
+    {
+        QFETCH(QRect, bounds);
+        QFETCH(int, labelLeft);
+        QFETCH(int, client);
+        QFETCH(bool, clientWidthSel);
+        QFETCH(QRect, expected);
+        QCOMPARE(CListViewEx::HighlightRect(bounds, labelLeft, client, clientWidthSel), expected);
+    }
+
+    void imageBlend_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("highlighted");
+        QTest::addColumn<int>("blend");
+        using B = CListViewEx::ImageBlend;
+        QTest::newRow("plain") << 0 << false << int(B::None);
+        QTest::newRow("highlighted") << CListViewEx::LVIS_SELECTED << true << int(B::Highlight);
+        QTest::newRow("cut") << CListViewEx::LVIS_CUT << false << int(B::Background);
+        QTest::newRow("cut and highlighted")
+            << (CListViewEx::LVIS_CUT | CListViewEx::LVIS_SELECTED) << true << int(B::Background);
+    }
+
+    void imageBlend()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, highlighted);
+        QFETCH(int, blend);
+        QCOMPARE(int(CListViewEx::ImageBlendFor(state, highlighted)), blend);
+    }
+};
+
+QTEST_MAIN(TestCListViewEx)
+#include "tst_listviewex.moc"

@@ -1,0 +1,605 @@
+#include "view/CUserListModel.h"
+
+#include "store/CGroup.h"
+#include "store/CUser.h"
+#include "store/CUserStatus.h"
+#include "view/CListViewEx.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Rows are announced per run of changed cells; a row has at most eleven.
+constexpr int kMaxColumns = 32;
+
+bool SameStatus(const CUserStatus &a, const CUserStatus &b)
+{
+    return a.logonTime == b.logonTime && a.logoffTime == b.logoffTime
+           && a.lastInstallTime == b.lastInstallTime && a.version == b.version
+           && a.build == b.build && a.oldVersion == b.oldVersion && a.oldBuild == b.oldBuild
+           && a.os == b.os && a.level == b.level && a.language == b.language
+           && a.readFailed == b.readFailed;
+}
+
+// The key of a text in the list's case-insensitive order.
+QString SortText(const QByteArray &text)
+{
+    return QString::fromLocal8Bit(text).toCaseFolded();
+}
+
+int Sign(int n)
+{
+    return (n > 0) - (n < 0);
+}
+
+Qt::Alignment AlignmentOf(int nAlignment)
+{
+    switch (nAlignment) {
+    case 1: return Qt::AlignRight | Qt::AlignVCenter;
+    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+enum class SortKind { Text, Time, Number, None };
+
+SortKind SortKindOf(int nField)
+{
+    switch (nField) {
+    case CUser::ColLogin:
+    case CUser::ColFullName:
+    case CUser::ColConnected:
+    case CUser::ColVersion:
+    case CUser::ColLevel:
+    case CUser::ColLanguage:
+        return SortKind::Text;
+    case CUser::ColLogon:
+    case CUser::ColLogoff:
+    case CUser::ColLastInstall:
+        return SortKind::Time;
+    case CUser::ColOS:
+        return SortKind::Number;
+    default:
+        return SortKind::None; // "Old Version" and anything unknown: all rows equal
+    }
+}
+
+// The number a time or number column sorts by; larger comes first.
+qint64 NumberKey(const CUserStatus &status, int nField)
+{
+    switch (nField) {
+    case CUser::ColLogon: return status.logonTime;
+    case CUser::ColLogoff: return status.logoffTime;
+    case CUser::ColLastInstall: return status.lastInstallTime;
+    case CUser::ColOS: return status.os;
+    default: return 0;
+    }
+}
+
+bool IsConnectionAnswer(const QByteArray &text)
+{
+    return text == "Yes" || text == "No";
+}
+
+} // namespace
+
+CUserListModel::CUserListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+}
+
+CUserListModel::~CUserListModel() = default;
+
+int CUserListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CUserListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant CUserListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.model() != this || index.row() >= int(m_rows.size())
+        || index.column() >= m_columns.size())
+        return {};
+    const Row &row = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole: {
+        const size_t nColumn = size_t(index.column());
+        return nColumn < row.texts.size() ? QString::fromLocal8Bit(row.texts[nColumn]) : QString();
+    }
+    case Qt::TextAlignmentRole:
+        return int(AlignmentOf(m_columns[index.column()].nAlignment));
+    case CListViewEx::ImageRole:
+        return row.nImage;
+    case CListViewEx::StateRole:
+        return row.nState;
+    default:
+        return {};
+    }
+}
+
+QVariant CUserListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_columns[section].csTitle;
+    if (role == Qt::TextAlignmentRole)
+        return int(AlignmentOf(m_columns[section].nAlignment));
+    return {};
+}
+
+void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
+{
+    if (!m_columns.isEmpty()) {
+        beginRemoveColumns(QModelIndex(), 0, int(m_columns.size()) - 1);
+        m_columns.clear();
+        for (Row &row : m_rows)
+            row.texts.clear();
+        endRemoveColumns();
+    }
+    if (!columns.isEmpty()) {
+        beginInsertColumns(QModelIndex(), 0, int(qMin<qsizetype>(columns.size(), kMaxColumns)) - 1);
+        m_columns = columns.first(qMin<qsizetype>(columns.size(), kMaxColumns));
+        for (Row &row : m_rows) {
+            if (row.object.IsUser()) {
+                FillUserTexts(row, now);
+                NoteUserState(row);
+            } else {
+                row.texts.assign(size_t(m_columns.size()), QByteArray());
+                row.texts[0] = row.groupName;
+            }
+        }
+        endInsertColumns();
+    }
+    RebuildExpiries();
+}
+
+int CUserListModel::GetField(int nColumn) const
+{
+    return nColumn >= 0 && nColumn < m_columns.size() ? m_columns[nColumn].nField : -1;
+}
+
+CRowObject CUserListModel::GetRowObject(int nRow) const
+{
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].object : CRowObject();
+}
+
+int CUserListModel::FindRow(const CRowObject &object) const
+{
+    if (object.IsNull())
+        return -1;
+    EnsureRowIndex();
+    return m_rowOf.value(object.GetKey(), -1);
+}
+
+QByteArray CUserListModel::GetCellText(int nRow, int nColumn) const
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return {};
+    const std::vector<QByteArray> &texts = m_rows[size_t(nRow)].texts;
+    return nColumn >= 0 && size_t(nColumn) < texts.size() ? texts[size_t(nColumn)] : QByteArray();
+}
+
+int CUserListModel::GetRowImage(int nRow) const
+{
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].nImage : -1;
+}
+
+int CUserListModel::GetRowState(int nRow) const
+{
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].nState : 0;
+}
+
+void CUserListModel::SetRowState(int nRow, int nState, int nMask)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    Row &row = m_rows[size_t(nRow)];
+    const int nNew = (row.nState & ~nMask) | (nState & nMask);
+    if (nNew == row.nState)
+        return;
+    row.nState = nNew;
+    if (!m_columns.isEmpty())
+        Q_EMIT dataChanged(index(nRow, 0), index(nRow, 0), {CListViewEx::StateRole});
+}
+
+int CUserListModel::ChooseImage(const CUser &user, const CUserStatus &status,
+                                bool bUpgradePending)
+{
+    if (user.IsDeleted())
+        return ImgDeleted;
+    if (bUpgradePending)
+        return ImgUpgradePending;
+    if (status.logonTime == 0)
+        return ImgNeverLoggedOn;
+    return status.logonTime > status.logoffTime ? ImgConnected : ImgNotConnected;
+}
+
+void CUserListModel::FillUserTexts(Row &row, qint64 now)
+{
+    CUser *pUser = row.object.GetUser();
+    // The status is taken before the texts: should the reader publish a
+    // newer one meanwhile, the next refresh sees it differ and redoes them.
+    row.pStatus = pUser->GetStatus();
+    row.bUpgradePending = pUser->IsUpgradePending();
+    row.nImage = ChooseImage(*pUser, *row.pStatus, row.bUpgradePending);
+    row.texts.resize(size_t(m_columns.size()));
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        row.texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
+}
+
+CUserListModel::Row CUserListModel::MakeUserRow(CUser *pUser, qint64 now)
+{
+    Row row;
+    row.object = CRowObject::User(pUser);
+    FillUserTexts(row, now);
+    return row;
+}
+
+CUserListModel::Row CUserListModel::MakeGroupRow(CGroup *pGroup) const
+{
+    Row row;
+    row.object = CRowObject::Group(pGroup);
+    row.groupName = pGroup->GetName();
+    row.nImage = ImgGroup;
+    row.texts.assign(size_t(m_columns.size()), QByteArray());
+    if (!row.texts.empty())
+        row.texts[0] = row.groupName;
+    return row;
+}
+
+bool CUserListModel::RefreshRow(int nRow, bool bForce, qint64 now)
+{
+    Row &row = m_rows[size_t(nRow)];
+    CUser *pUser = row.object.GetUser();
+    if (!pUser)
+        return false;
+    std::shared_ptr<const CUserStatus> pStatus = pUser->GetStatus();
+    const bool bPending = pUser->IsUpgradePending();
+    if (!bForce && bPending == row.bUpgradePending
+        && (pStatus == row.pStatus || SameStatus(*pStatus, *row.pStatus))) {
+        row.pStatus = std::move(pStatus);
+        return false;
+    }
+    quint32 changed = 0;
+    const int nImage = ChooseImage(*pUser, *pStatus, bPending);
+    if (nImage != row.nImage) {
+        row.nImage = nImage;
+        changed |= 1u;
+    }
+    row.pStatus = std::move(pStatus);
+    row.bUpgradePending = bPending;
+    for (qsizetype c = 0; c < m_columns.size(); ++c) {
+        QByteArray text = pUser->GetColumnText(m_columns[c].nField, now);
+        if (text != row.texts[size_t(c)]) {
+            row.texts[size_t(c)] = std::move(text);
+            changed |= 1u << c;
+        }
+    }
+    NoteUserState(row);
+    AnnounceChanges(nRow, changed);
+    return changed != 0;
+}
+
+void CUserListModel::NoteUserState(const Row &row)
+{
+    CUser *pUser = row.object.GetUser();
+    if (row.pStatus->readFailed)
+        m_failedUsers.insert(pUser);
+    else
+        m_failedUsers.remove(pUser);
+    const int nConnected = ConnectedColumn();
+    if (nConnected >= 0 && IsConnectionAnswer(row.texts[size_t(nConnected)]))
+        m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1, pUser);
+    // Superseded entries pile up as statuses change; start afresh now and
+    // then rather than let them grow without bound.
+    if (m_expiries.size() > 2 * m_rows.size() + 1024)
+        RebuildExpiries();
+}
+
+void CUserListModel::AnnounceChanges(int nRow, quint32 changedColumns)
+{
+    int nColumn = 0;
+    while (changedColumns) {
+        while (!(changedColumns & 1u)) {
+            changedColumns >>= 1;
+            ++nColumn;
+        }
+        const int nFirst = nColumn;
+        while (changedColumns & 1u) {
+            changedColumns >>= 1;
+            ++nColumn;
+        }
+        Q_EMIT dataChanged(index(nRow, nFirst), index(nRow, nColumn - 1));
+    }
+}
+
+int CUserListModel::UpdateUser(CUser *pUser, bool bForce, qint64 now)
+{
+    if (!pUser)
+        return -1;
+    const int nRow = RefreshUser(pUser, bForce, now);
+    if (nRow >= 0)
+        return nRow;
+    AppendUsers({pUser}, now);
+    return int(m_rows.size()) - 1;
+}
+
+int CUserListModel::RefreshUser(CUser *pUser, bool bForce, qint64 now)
+{
+    const int nRow = FindRow(CRowObject::User(pUser));
+    if (nRow >= 0)
+        RefreshRow(nRow, bForce, now);
+    return nRow;
+}
+
+void CUserListModel::RefreshAllUsers(bool bForce, qint64 now)
+{
+    for (int nRow = 0; nRow < int(m_rows.size()); ++nRow)
+        if (m_rows[size_t(nRow)].object.IsUser())
+            RefreshRow(nRow, bForce, now);
+}
+
+void CUserListModel::AppendUsers(const QList<CUser *> &users, qint64 now)
+{
+    std::vector<Row> rows;
+    rows.reserve(size_t(users.size()));
+    for (CUser *pUser : users)
+        if (pUser && FindRow(CRowObject::User(pUser)) < 0)
+            rows.push_back(MakeUserRow(pUser, now));
+    if (rows.empty())
+        return;
+    const int nFirst = int(m_rows.size());
+    beginInsertRows(QModelIndex(), nFirst, nFirst + int(rows.size()) - 1);
+    m_rows.reserve(m_rows.size() + rows.size());
+    for (Row &row : rows) {
+        if (m_bRowOfValid)
+            m_rowOf.insert(row.object.GetKey(), int(m_rows.size()));
+        m_rows.push_back(std::move(row));
+        NoteUserState(m_rows.back());
+    }
+    endInsertRows();
+}
+
+int CUserListModel::UpdateGroup(CGroup *pGroup)
+{
+    if (!pGroup)
+        return -1;
+    const int nRow = FindRow(CRowObject::Group(pGroup));
+    if (nRow < 0) {
+        InsertGroups({pGroup});
+        return 0;
+    }
+    Row &row = m_rows[size_t(nRow)];
+    quint32 changed = 0;
+    if (row.nImage != ImgGroup) {
+        row.nImage = ImgGroup;
+        changed |= 1u;
+    }
+    // The group editor may have renamed it.
+    const QByteArray name = pGroup->GetName();
+    if (name != row.groupName) {
+        row.groupName = name;
+        if (!row.texts.empty())
+            row.texts[0] = name;
+        changed |= 1u;
+    }
+    AnnounceChanges(nRow, changed);
+    return nRow;
+}
+
+void CUserListModel::InsertGroups(const QList<CGroup *> &groups)
+{
+    std::vector<Row> rows;
+    QSet<CGroup *> added;
+    for (CGroup *pGroup : groups)
+        if (pGroup && !added.contains(pGroup) && FindRow(CRowObject::Group(pGroup)) < 0) {
+            added.insert(pGroup);
+            rows.push_back(MakeGroupRow(pGroup));
+        }
+    if (rows.empty())
+        return;
+    // Each new group goes to the top, so the last one ends up first.
+    std::reverse(rows.begin(), rows.end());
+    beginInsertRows(QModelIndex(), 0, int(rows.size()) - 1);
+    m_rows.insert(m_rows.begin(), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
+    m_groupRows.unite(added);
+    m_bRowOfValid = false;
+    endInsertRows();
+}
+
+void CUserListModel::RemoveGroupRowsExcept(const QList<CGroup *> &groups)
+{
+    const QSet<CGroup *> keep(groups.cbegin(), groups.cend());
+    QList<int> rows;
+    for (CGroup *pGroup : std::as_const(m_groupRows))
+        if (!keep.contains(pGroup))
+            rows.append(FindRow(CRowObject::Group(pGroup)));
+    RemoveRows(rows);
+}
+
+void CUserListModel::RemoveGroupRows()
+{
+    RemoveGroupRowsExcept({});
+}
+
+bool CUserListModel::RemoveRow(const CRowObject &object)
+{
+    const int nRow = FindRow(object);
+    if (nRow < 0)
+        return false;
+    RemoveRows({nRow});
+    return true;
+}
+
+void CUserListModel::RemoveRows(QList<int> rows)
+{
+    rows.removeAll(-1);
+    if (rows.isEmpty())
+        return;
+    // From the last row to the first, one removal per run of neighbours.
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    qsizetype i = 0;
+    while (i < rows.size()) {
+        const int nLast = rows[i];
+        int nFirst = nLast;
+        while (i + 1 < rows.size() && rows[i + 1] == nFirst - 1)
+            nFirst = rows[++i];
+        ++i;
+        beginRemoveRows(QModelIndex(), nFirst, nLast);
+        for (int nRow = nFirst; nRow <= nLast; ++nRow) {
+            const CRowObject &object = m_rows[size_t(nRow)].object;
+            m_groupRows.remove(object.GetGroup());
+            m_failedUsers.remove(object.GetUser());
+        }
+        m_rows.erase(m_rows.begin() + nFirst, m_rows.begin() + nLast + 1);
+        m_bRowOfValid = false;
+        endRemoveRows();
+    }
+}
+
+void CUserListModel::EnsureRowIndex() const
+{
+    if (m_bRowOfValid)
+        return;
+    m_rowOf.clear();
+    m_rowOf.reserve(qsizetype(m_rows.size()));
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_rowOf.insert(m_rows[i].object.GetKey(), int(i));
+    m_bRowOfValid = true;
+}
+
+int CUserListModel::ConnectedColumn() const
+{
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].nField == CUser::ColConnected)
+            return int(c);
+    return -1;
+}
+
+void CUserListModel::RebuildExpiries()
+{
+    m_expiries = {};
+    const int nConnected = ConnectedColumn();
+    if (nConnected < 0)
+        return;
+    for (const Row &row : m_rows)
+        if (row.object.IsUser() && IsConnectionAnswer(row.texts[size_t(nConnected)]))
+            m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1,
+                               row.object.GetUser());
+}
+
+QList<CUser *> CUserListModel::TakeExpiredConnections(qint64 now)
+{
+    QList<CUser *> users;
+    QSet<CUser *> seen;
+    while (!m_expiries.empty() && m_expiries.top().first <= now) {
+        CUser *pUser = m_expiries.top().second;
+        m_expiries.pop();
+        if (!seen.contains(pUser)) {
+            seen.insert(pUser);
+            users.append(pUser);
+        }
+    }
+    return users;
+}
+
+int CUserListModel::CompareRows(int nRowA, int nRowB, int nColumn) const
+{
+    if (nRowA < 0 || nRowB < 0 || nRowA >= int(m_rows.size()) || nRowB >= int(m_rows.size()))
+        return 0;
+    const Row &a = m_rows[size_t(nRowA)];
+    const Row &b = m_rows[size_t(nRowB)];
+    if (a.object.IsGroup() && b.object.IsGroup())
+        return Sign(SortText(a.groupName).compare(SortText(b.groupName)));
+    if (a.object.IsGroup())
+        return -1;
+    if (b.object.IsGroup())
+        return 1;
+    const int nField = GetField(nColumn);
+    switch (SortKindOf(nField)) {
+    case SortKind::Text:
+        return Sign(SortText(a.texts[size_t(nColumn)]).compare(SortText(b.texts[size_t(nColumn)])));
+    case SortKind::Time:
+    case SortKind::Number: {
+        const qint64 ka = NumberKey(*a.pStatus, nField);
+        const qint64 kb = NumberKey(*b.pStatus, nField);
+        return ka > kb ? -1 : (ka < kb ? 1 : 0);
+    }
+    case SortKind::None:
+        break;
+    }
+    return 0;
+}
+
+void CUserListModel::Sort(int nColumn)
+{
+    // Groups come first whatever the column, so they and the users are
+    // ordered apart. Keys are made once per row; the comparisons only
+    // compare them. Ties keep the current order (the row number breaks them).
+    std::vector<int> order;
+    order.reserve(m_rows.size());
+    {
+        std::vector<std::pair<QString, int>> keys;
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].object.IsGroup())
+                keys.emplace_back(SortText(m_rows[i].groupName), int(i));
+        std::sort(keys.begin(), keys.end());
+        for (const auto &key : keys)
+            order.push_back(key.second);
+    }
+    const int nField = GetField(nColumn);
+    const SortKind kind = SortKindOf(nField);
+    if (kind == SortKind::Text) {
+        std::vector<std::pair<QString, int>> keys;
+        keys.reserve(m_rows.size() - order.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].object.IsUser())
+                keys.emplace_back(SortText(m_rows[i].texts[size_t(nColumn)]), int(i));
+        std::sort(keys.begin(), keys.end());
+        for (const auto &key : keys)
+            order.push_back(key.second);
+    } else {
+        std::vector<std::pair<qint64, int>> keys;
+        keys.reserve(m_rows.size() - order.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].object.IsUser())
+                keys.emplace_back(kind == SortKind::None ? 0 : -NumberKey(*m_rows[i].pStatus, nField),
+                                  int(i));
+        // Negated keys: the largest time or number comes first.
+        std::sort(keys.begin(), keys.end());
+        for (const auto &key : keys)
+            order.push_back(key.second);
+    }
+
+    bool bIdentity = true;
+    for (size_t i = 0; i < order.size() && bIdentity; ++i)
+        bIdentity = order[i] == int(i);
+    if (bIdentity)
+        return;
+
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(m_rows.size());
+    std::vector<Row> rows;
+    rows.reserve(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        newRowOf[size_t(order[i])] = int(i);
+        rows.push_back(std::move(m_rows[size_t(order[i])]));
+    }
+    m_rows.swap(rows);
+    m_bRowOfValid = false;
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex &index : from)
+        to.append(createIndex(newRowOf[size_t(index.row())], index.column()));
+    changePersistentIndexList(from, to);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
