@@ -5,7 +5,9 @@
 #include "platform/ProfileFile.h"
 #include "store/CGroup.h"
 #include "store/CGroupSection.h"
-#include "store/CRestrictions.h"
+#include "store/CLogFile.h"
+#include "store/CModels.h"
+#include "store/CParameters.h"
 #include "store/CShareDirectory.h"
 
 namespace {
@@ -287,50 +289,115 @@ ProfileResult CUser::SaveGroups() const
     return CGroupSection::Save(*path, m_groups);
 }
 
-bool CUser::LoadRestrictions(int group)
+// Client parameters, models and log file: the file work lives in CParameters,
+// CModels and CLogFile; the members only carry the last value across.
+
+QByteArray CUser::GetYourKey()
 {
-    if (!CRestrictions::IsValidGroup(group))
-        return false;
-    if (m_loadedRestrictions & (1u << group))
-        return true;
-    return CRestrictions::Load(UserFilePath(), m_loadedRestrictions, m_restrictions);
+    return m_yourKey = CParameters::ReadText(*this, CParameters::YourKey);
 }
 
-quint16 CUser::GetActiveRestrictions(int group)
+ProfileResult CUser::SetYourKey(const QByteArray &code)
 {
-    if (!LoadRestrictions(group))
-        return 0;
-    return CRestrictions::ActiveHalf(m_restrictions[group]);
+    m_yourKey = code;
+    return CParameters::WriteText(*this, CParameters::YourKey, m_yourKey);
 }
 
-quint16 CUser::GetRequestedRestrictions(int group)
+int CUser::GetNewNoteType()
 {
-    if (!LoadRestrictions(group))
-        return 0;
-    return CRestrictions::RequestedHalf(m_restrictions[group]);
+    return m_newNoteType = CParameters::ReadInt(*this, CParameters::NewNoteType, -1);
 }
 
-ProfileResult CUser::SetRequestedRestrictions(int group, quint16 mask)
+ProfileResult CUser::SetNewNoteType(int type)
 {
-    // Compared with values never read, a request would be lost or forced.
-    if (!LoadRestrictions(group))
-        return ProfileResult::Failure(
-            5, QStringLiteral("The restrictions of \"%1\" could not be read, so nothing was "
-                              "written for this user.")
-                   .arg(FileSystem::DecodeName(m_login)));
-    quint32 &word = m_restrictions[group];
-    word = CRestrictions::MakeWord(CRestrictions::ActiveHalf(word),
-                                   mask & CRestrictions::GetKeyMask(group));
-    return WriteRestrictions(group);
+    m_newNoteType = type;
+    return CParameters::WriteInt(*this, CParameters::NewNoteType, m_newNoteType);
 }
 
-ProfileResult CUser::WriteRestrictions(int group)
+int CUser::GetCommMode()
 {
-    if (!CRestrictions::IsValidGroup(group)
-        || !CRestrictions::PendingMask(group, m_restrictions[group]))
-        return ProfileResult::Success();
-    const std::optional<QString> path = UserFilePath();
-    if (!path)
-        return ProfileResult::Failure(87, UnusableLoginMessage());
-    return CRestrictions::Write(*path, group, m_restrictions[group]);
+    return m_commMode = CParameters::ReadInt(*this, CParameters::CommMode, -1);
+}
+
+ProfileResult CUser::SetCommMode(int mode)
+{
+    m_commMode = mode;
+    return CParameters::WriteInt(*this, CParameters::CommMode, m_commMode);
+}
+
+int CUser::GetReceiveNotesInConfidential()
+{
+    return m_receiveNotesInConfidential =
+               CParameters::ReadInt(*this, CParameters::ReceiveNotesInConfidential, 0);
+}
+
+ProfileResult CUser::SetReceiveNotesInConfidential(int on)
+{
+    m_receiveNotesInConfidential = on;
+    return CParameters::WriteInt(*this, CParameters::ReceiveNotesInConfidential,
+                                 m_receiveNotesInConfidential);
+}
+
+int CUser::GetRefreshRate()
+{
+    return m_refreshRate = CParameters::ReadInt(*this, CParameters::RefreshRate, -1);
+}
+
+ProfileResult CUser::SetRefreshRate(int rate)
+{
+    m_refreshRate = rate;
+    return CParameters::WriteInt(*this, CParameters::RefreshRate, m_refreshRate);
+}
+
+ProfileResult CUser::SetSharedDir(const QByteArray &directory)
+{
+    return CParameters::WriteText(*this, CParameters::SharedDir, directory);
+}
+
+quint16 CUser::GetUseLogFile()
+{
+    return m_useLogFile = CParameters::ReadUInt16(*this, CParameters::UseLogFile, 0);
+}
+
+ProfileResult CUser::SetUseLogFile(quint16 bits)
+{
+    m_useLogFile = bits;
+    return CParameters::WriteInt(*this, CParameters::UseLogFile, m_useLogFile);
+}
+
+QByteArray CUser::GetDefaultModel()
+{
+    return m_defaultModel = CParameters::ReadText(*this, CParameters::DefaultModel);
+}
+
+ProfileResult CUser::SetDefaultModel(const QByteArray &model)
+{
+    m_defaultModel = model;
+    return CParameters::WriteText(*this, CParameters::DefaultModel, m_defaultModel);
+}
+
+void CUser::GetActiveModels(QList<QByteArray> &names)
+{
+    m_activeModels = CModels::ReadActive(*this);
+    names.append(m_activeModels);
+}
+
+ProfileResult CUser::SetModel(const QByteArray &name, int value)
+{
+    return CModels::Request(*this, name, value);
+}
+
+bool CUser::DeleteLogFile() const
+{
+    return CLogFile::Delete(*this);
+}
+
+ProfileResult CUser::RequestLogs() const
+{
+    return CLogFile::Request(*this, LocalTime::Now());
+}
+
+ProfileResult CUser::ClearLogFile() const
+{
+    return CLogFile::Clear(*this);
 }

@@ -82,17 +82,6 @@ public:
     void MarkUpgradeRequested();
     bool IsUpgradePending() const;
 
-    // Restrictions of one group (0 to 5, see CRestrictions) as 16-bit masks.
-    // The first call reads the user file; later ones use what the tool knows.
-    // False when the file exists but cannot be read.
-    bool LoadRestrictions(int group);
-    quint16 GetActiveRestrictions(int group);
-    quint16 GetRequestedRestrictions(int group);
-    // Takes mask as the request and writes what differs from the values in
-    // force. A failure (an unusable login, the file) is returned, not hidden.
-    ProfileResult SetRequestedRestrictions(int group, quint16 mask);
-    ProfileResult WriteRestrictions(int group);
-
     // The user's file in the shared directory, or nullopt when the login
     // cannot name a file (see FileSystem::IsSafeLogin).
     std::optional<QString> UserFilePath(const QString &extension = QStringLiteral(".ini")) const;
@@ -116,6 +105,35 @@ public:
     // After a load that could not read the file, saving is refused: the
     // groups held then are not the file's, and writing them would erase those.
     ProfileResult SaveGroups() const;
+
+    // Client parameters (see CParameters). Each getter reads the value the
+    // client reports in force, afresh; each setter writes one key of the
+    // administrator's request and returns what the write did.
+    QByteArray GetYourKey();
+    ProfileResult SetYourKey(const QByteArray &code);
+    int GetNewNoteType();
+    ProfileResult SetNewNoteType(int type);
+    int GetCommMode();
+    ProfileResult SetCommMode(int mode);
+    int GetReceiveNotesInConfidential();
+    ProfileResult SetReceiveNotesInConfidential(int on);
+    int GetRefreshRate();
+    ProfileResult SetRefreshRate(int rate);
+    ProfileResult SetSharedDir(const QByteArray &directory);
+    quint16 GetUseLogFile();
+    ProfileResult SetUseLogFile(quint16 bits);
+    QByteArray GetDefaultModel();
+    ProfileResult SetDefaultModel(const QByteArray &model);
+
+    // Note models (see CModels): appends the models the client reports, in
+    // file order, to names; asks the client to take a model.
+    void GetActiveModels(QList<QByteArray> &names);
+    ProfileResult SetModel(const QByteArray &name, int value);
+
+    // The client's log file (see CLogFile).
+    bool DeleteLogFile() const;
+    ProfileResult RequestLogs() const;
+    ProfileResult ClearLogFile() const;
 
 private:
     void Publish(const CUserStatus &status);

@@ -1,0 +1,52 @@
+#include "store/CLogFile.h"
+
+#include "platform/FileSystem.h"
+#include "store/CUser.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+const QString kExtension = QStringLiteral(".log");
+} // namespace
+
+std::optional<QString> CLogFile::Path(const CUser &user)
+{
+    return user.UserFilePath(kExtension);
+}
+
+bool CLogFile::Exists(const CUser &user)
+{
+    const std::optional<QString> path = Path(user);
+    return path && FileSystem::Exists(*path);
+}
+
+bool CLogFile::Delete(const CUser &user)
+{
+    const std::optional<QString> path = Path(user);
+    return path && FileSystem::Remove(*path);
+}
+
+ProfileResult CLogFile::Request(const CUser &user, qint64 now)
+{
+    const std::optional<QString> path = user.UserFilePath();
+    if (!path)
+        return ProfileResult::Failure(87, user.UnusableLoginMessage());
+    return Profile::WriteString(*path, QByteArrayLiteral("ExternalControl"),
+                                QByteArray::number(now), QByteArrayLiteral("AskForLogs"));
+}
+
+ProfileResult CLogFile::Clear(const CUser &user)
+{
+    const std::optional<QString> path = Path(user);
+    if (!path)
+        return ProfileResult::Failure(87, user.UnusableLoginMessage());
+    errno = 0;
+    if (FileSystem::CreateOrTruncate(*path))
+        return ProfileResult::Success();
+    const int error = errno;
+    return ProfileResult::Failure(
+        error, QStringLiteral("The log file %1 could not be emptied: %2.")
+                   .arg(*path, error ? QString::fromLocal8Bit(std::strerror(error))
+                                     : QStringLiteral("unknown error")));
+}
