@@ -1,0 +1,71 @@
+#include "sheets/configure/CConfigureCommunication.h"
+
+#include "sheets/configure/CConfigureTarget.h"
+#include "sheets/configure/CConfigureText.h"
+#include "store/CParameters.h"
+#include "store/CShareDirectory.h"
+#include "store/CUser.h"
+#include "uilib/GlobalVarsForDll.h"
+#include "ui_CConfigureCommunication.h"
+
+CConfigureCommunication::CConfigureCommunication(CConfigureTarget *pTarget, QWidget *pParent)
+    : CPropertyPage(QStringLiteral("Communications"), pParent), m_pTarget(pTarget)
+{
+}
+
+CConfigureCommunication::~CConfigureCommunication() = default;
+
+void CConfigureCommunication::CreateControls()
+{
+    m_pUi = std::make_unique<Ui::CConfigureCommunication>();
+    m_pUi->setupUi(this);
+    connect(m_pUi->browseButton, &QPushButton::clicked, this, &CConfigureCommunication::OnBrowse);
+}
+
+bool CConfigureCommunication::DoDataExchange(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate
+        && !CConfigureText::Validate(this, m_pUi->directoryEdit, QStringLiteral("The directory")))
+        return false;
+    // "Manual" stands outside the value group: the client has no number for it.
+    DDX_Radio(bSaveAndValidate, {m_pUi->lowRadio, m_pUi->mediumRadio, m_pUi->highRadio},
+              m_nRefreshRate);
+    DDX_Text(bSaveAndValidate, m_pUi->directoryEdit, m_csDirectory);
+    DDX_Radio(bSaveAndValidate, {m_pUi->noCommRadio, m_pUi->sharedDirRadio}, m_nCommMode);
+    return true;
+}
+
+bool CConfigureCommunication::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    CUser *pUser = m_pTarget->GetUser();
+    if (!pUser)
+        return false;
+    m_nCommMode = pUser->GetCommMode();
+    // The directory the tool itself works on is the one to offer: the client
+    // does not report its own.
+    m_csDirectory = g_shareDirectory.Get();
+    m_nRefreshRate = pUser->GetRefreshRate();
+    UpdateData(false);
+    return true;
+}
+
+bool CConfigureCommunication::OnApply()
+{
+    CUser *pUser = m_pTarget->GetUser();
+    if (!pUser)
+        return false;
+    m_pTarget->Note(pUser->SetCommMode(m_nCommMode));
+    m_pTarget->Note(pUser->SetSharedDir(CConfigureText::Encode(m_csDirectory)));
+    m_pTarget->Note(pUser->SetRefreshRate(m_nRefreshRate));
+    return CPropertyPage::OnApply();
+}
+
+void CConfigureCommunication::OnBrowse()
+{
+    // Only the edit changes: the other controls keep what was chosen so far.
+    QString csPath = m_pUi->directoryEdit->text();
+    if (GlobalVarsForDll::GetPath(QStringLiteral("Directory in which the client receives its notes:"),
+                                  this, csPath))
+        m_pUi->directoryEdit->setText(csPath);
+}

@@ -1,0 +1,61 @@
+#include "sheets/configure/CConfigureUser.h"
+
+#include "sheets/configure/CConfigureTarget.h"
+#include "sheets/configure/CConfigureText.h"
+#include "store/CParameters.h"
+#include "store/CUser.h"
+#include "ui_CConfigureUser.h"
+
+// The tab caption keeps the blanks of the original template: they widen the
+// first tab.
+CConfigureUser::CConfigureUser(CConfigureTarget *pTarget, QWidget *pParent)
+    : CPropertyPage(QStringLiteral("Users       "), pParent), m_pTarget(pTarget)
+{
+}
+
+CConfigureUser::~CConfigureUser() = default;
+
+void CConfigureUser::CreateControls()
+{
+    m_pUi = std::make_unique<Ui::CConfigureUser>();
+    m_pUi->setupUi(this);
+    // The client keeps the code in a 255-byte buffer.
+    m_pUi->codeEdit->setMaxLength(int(CParameters::TextLimit));
+}
+
+bool CConfigureUser::DoDataExchange(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate
+        && !CConfigureText::Validate(this, m_pUi->codeEdit, QStringLiteral("Your code")))
+        return false;
+    DDX_Text(bSaveAndValidate, m_pUi->codeEdit, m_csCode);
+    DDX_Text(bSaveAndValidate, m_pUi->nameEdit, m_csName);
+    DDX_Text(bSaveAndValidate, m_pUi->fullNameEdit, m_csFullName);
+    DDX_Check(bSaveAndValidate, m_pUi->confidentialCheck, m_nConfidential);
+    return true;
+}
+
+bool CConfigureUser::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    CUser *pUser = m_pTarget->GetUser();
+    if (!pUser)
+        return false;
+    m_csName = CConfigureText::Decode(pUser->GetLogin());
+    m_csFullName = CConfigureText::Decode(pUser->GetFullName());
+    m_csCode = CConfigureText::Decode(pUser->GetYourKey());
+    // Any value other than 0 switches confidential mode on at the client.
+    m_nConfidential = pUser->GetReceiveNotesInConfidential() != 0 ? 1 : 0;
+    UpdateData(false);
+    return true;
+}
+
+bool CConfigureUser::OnApply()
+{
+    CUser *pUser = m_pTarget->GetUser();
+    if (!pUser)
+        return false;
+    m_pTarget->Note(pUser->SetYourKey(CConfigureText::Encode(m_csCode)));
+    m_pTarget->Note(pUser->SetReceiveNotesInConfidential(m_nConfidential == 1 ? 1 : 0));
+    return CPropertyPage::OnApply();
+}
