@@ -8,6 +8,7 @@
 #include "store/CLogFile.h"
 #include "store/CModels.h"
 #include "store/CParameters.h"
+#include "store/CRestrictions.h"
 #include "store/CShareDirectory.h"
 
 namespace {
@@ -287,6 +288,54 @@ ProfileResult CUser::SaveGroups() const
                               "saved: saving would have replaced the groups in the file.")
                    .arg(FileSystem::DecodeName(m_login), *path));
     return CGroupSection::Save(*path, m_groups);
+}
+
+bool CUser::LoadRestrictions(int group)
+{
+    if (!CRestrictions::IsValidGroup(group))
+        return false;
+    if (m_loadedRestrictions & (1u << group))
+        return true;
+    return CRestrictions::Load(UserFilePath(), m_loadedRestrictions, m_restrictions);
+}
+
+quint16 CUser::GetActiveRestrictions(int group)
+{
+    if (!LoadRestrictions(group))
+        return 0;
+    return CRestrictions::ActiveHalf(m_restrictions[group]);
+}
+
+quint16 CUser::GetRequestedRestrictions(int group)
+{
+    if (!LoadRestrictions(group))
+        return 0;
+    return CRestrictions::RequestedHalf(m_restrictions[group]);
+}
+
+ProfileResult CUser::SetRequestedRestrictions(int group, quint16 mask)
+{
+    // Compared with values never read, a request would be lost or forced.
+    if (!LoadRestrictions(group))
+        return ProfileResult::Failure(
+            5, QStringLiteral("The restrictions of \"%1\" could not be read, so nothing was "
+                              "written for this user.")
+                   .arg(FileSystem::DecodeName(m_login)));
+    quint32 &word = m_restrictions[group];
+    word = CRestrictions::MakeWord(CRestrictions::ActiveHalf(word),
+                                   mask & CRestrictions::GetKeyMask(group));
+    return WriteRestrictions(group);
+}
+
+ProfileResult CUser::WriteRestrictions(int group)
+{
+    if (!CRestrictions::IsValidGroup(group)
+        || !CRestrictions::PendingMask(group, m_restrictions[group]))
+        return ProfileResult::Success();
+    const std::optional<QString> path = UserFilePath();
+    if (!path)
+        return ProfileResult::Failure(87, UnusableLoginMessage());
+    return CRestrictions::Write(*path, group, m_restrictions[group]);
 }
 
 // Client parameters, models and log file: the file work lives in CParameters,

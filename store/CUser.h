@@ -82,6 +82,17 @@ public:
     void MarkUpgradeRequested();
     bool IsUpgradePending() const;
 
+    // Restrictions of one group (0 to 5, see CRestrictions) as 16-bit masks.
+    // The first call reads the user file; later ones use what the tool knows.
+    // False when the file exists but cannot be read.
+    bool LoadRestrictions(int group);
+    quint16 GetActiveRestrictions(int group);
+    quint16 GetRequestedRestrictions(int group);
+    // Takes mask as the request and writes what differs from the values in
+    // force. A failure (an unusable login, the file) is returned, not hidden.
+    ProfileResult SetRequestedRestrictions(int group, quint16 mask);
+    ProfileResult WriteRestrictions(int group);
+
     // The user's file in the shared directory, or nullopt when the login
     // cannot name a file (see FileSystem::IsSafeLogin).
     std::optional<QString> UserFilePath(const QString &extension = QStringLiteral(".ini")) const;
