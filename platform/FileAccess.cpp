@@ -300,10 +300,15 @@ bool FileAccess::IsMissing(int error)
 
 FileAccess::StatResult FileAccess::Stat(const QString &path)
 {
+    return StatNative(NativePath(path));
+}
+
+FileAccess::StatResult FileAccess::StatNative(const QByteArray &nativePath)
+{
     StatResult r;
     struct stat st;
     Count();
-    if (::stat(NativePath(path).constData(), &st) != 0) {
+    if (::stat(nativePath.constData(), &st) != 0) {
         r.error = errno;
         return r;
     }

@@ -46,6 +46,7 @@ public:
     };
 
     static StatResult Stat(const QString &path);
+    static StatResult StatNative(const QByteArray &nativePath);
     // Reads the whole file; a file that changes while it is read is read
     // again (a few times, then EAGAIN).
     static ReadResult Read(const QString &path);

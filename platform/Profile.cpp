@@ -21,6 +21,7 @@ constexpr qint64 kCacheBudget = 64 * 1024 * 1024;
 struct CacheEntry
 {
     std::shared_ptr<const ProfileFile> file;
+    QByteArray nativePath;
     FileAccess::Identity id;
     bool settled = false; // old enough that its times tell every later change
     quint64 lastUse = 0;
@@ -200,25 +201,34 @@ ProfileResult EditFile(const QString &path, const Edit &edit)
 
 std::shared_ptr<const ProfileFile> Profile::Load(const QString &path)
 {
-    FileAccess::StatResult st = FileAccess::Stat(path);
-    if (FileAccess::IsMissing(st.error))
-        return MissingFile();
-    if (st.error || st.IsDirectory())
-        return UnreadableFile();
-
     Cache &cache = TheCache();
     std::shared_ptr<const ProfileFile> candidate;
+    FileAccess::Identity cachedId;
+    bool settled = false;
+    QByteArray native;
     {
         QMutexLocker lock(&cache.mutex);
         auto it = cache.entries.find(path);
         if (it != cache.entries.end()) {
-            if (it->settled && it->id == st.id) {
-                it->lastUse = ++cache.clock;
-                return it->file;
-            }
+            it->lastUse = ++cache.clock;
             candidate = it->file;
+            cachedId = it->id;
+            settled = it->settled;
+            native = it->nativePath;
         }
     }
+    if (native.isNull())
+        native = FileAccess::NativePath(path);
+
+    // The status query is what makes serving a snapshot safe: it is asked
+    // at every call, after the call began.
+    FileAccess::StatResult st = FileAccess::StatNative(native);
+    if (FileAccess::IsMissing(st.error))
+        return MissingFile();
+    if (st.error || st.IsDirectory())
+        return UnreadableFile();
+    if (candidate && settled && st.id == cachedId)
+        return candidate;
 
     // Not known, changed, or changed too recently for its times to tell a
     // further change: read it, and parse it unless the bytes are the same.
@@ -238,7 +248,7 @@ std::shared_ptr<const ProfileFile> Profile::Load(const QString &path)
         file = std::make_shared<const ProfileFile>(ProfileFile::Parse(read.bytes));
 
     QMutexLocker lock(&cache.mutex);
-    cache.Put(path, CacheEntry{file, read.id, FileAccess::IsSettled(read.id)});
+    cache.Put(path, CacheEntry{file, native, read.id, FileAccess::IsSettled(read.id)});
     return file;
 }
 

@@ -23,10 +23,13 @@ struct ProfileResult
 };
 
 // The profile-file functions of the platform, on files of the shared
-// directory. Every read goes through a snapshot cache that is checked
-// against the file's identity, size and modification time (nanoseconds), so
-// many lookups in one unchanged file parse it once, and a file that changed
-// is always read again. Writes change only the bytes they must, keep the
+// directory. Every read goes through a snapshot cache that is checked, at
+// every call, against the file's identity (device, inode), size and
+// modification and change times (nanoseconds), so many lookups in one
+// unchanged file parse it once, and a file that changed is always read
+// again. A file changed in the last two seconds could change again within
+// the same timestamp tick, so until it settles it is read at every call (and
+// parsed again only when its bytes differ). Writes change only the bytes they must, keep the
 // file's owner, group and permissions, replace the file atomically where
 // that keeps them, and redo the edit on fresh text when another program
 // changed the file between the read and the write.

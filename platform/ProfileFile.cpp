@@ -44,9 +44,11 @@ bool FoldedEqual(QByteArrayView a, QByteArrayView b)
 // name in any file can match.
 std::optional<QByteArrayView> ArgumentView(const QByteArray &arg)
 {
-    QByteArrayView v(arg);
-    if (qsizetype nul = v.indexOf('\0'); nul >= 0)
-        v = v.first(nul);
+    const char *d = arg.constData();
+    qsizetype n = 0;
+    while (n < arg.size() && d[n] != '\0')
+        ++n;
+    QByteArrayView v(d, n);
     if (v.size() > ProfileFile::MaxArgumentLength)
         return std::nullopt;
     while (!v.isEmpty() && v.front() == ' ')
@@ -58,9 +60,41 @@ std::optional<QByteArrayView> ArgumentView(const QByteArray &arg)
 
 qsizetype CutAtNul(const char *data, qsizetype begin, qsizetype end)
 {
-    const void *nul = std::memchr(data + begin, 0, size_t(end - begin));
-    return nul ? static_cast<const char *>(nul) - data : end;
+    if (end - begin > 64) {
+        const void *nul = std::memchr(data + begin, 0, size_t(end - begin));
+        return nul ? static_cast<const char *>(nul) - data : end;
+    }
+    while (begin < end && data[begin] != '\0')
+        ++begin;
+    return begin;
 }
+
+// Finds line ends with memchr over long stretches: each of CR and LF is
+// searched for once per stretch that lacks it, not once per line.
+class LineEnds
+{
+public:
+    LineEnds(const char *data, qsizetype size) : m_d(data), m_n(size) {}
+    qsizetype Next(qsizetype from)
+    {
+        if (m_cr < from)
+            m_cr = Find('\r', from);
+        if (m_lf < from)
+            m_lf = Find('\n', from);
+        return qMin(m_cr, m_lf);
+    }
+
+private:
+    qsizetype Find(char c, qsizetype from) const
+    {
+        const void *p = std::memchr(m_d + from, c, size_t(m_n - from));
+        return p ? static_cast<const char *>(p) - m_d : m_n;
+    }
+    const char *m_d;
+    qsizetype m_n;
+    qsizetype m_cr = -1;
+    qsizetype m_lf = -1;
+};
 
 } // namespace
 
@@ -77,13 +111,10 @@ ProfileFile ProfileFile::Failed()
     return f;
 }
 
-ProfileFile::Line ProfileFile::ScanLine(const char *d, qsizetype begin, qsizetype n)
+ProfileFile::Line ProfileFile::ScanLine(const char *d, qsizetype begin, qsizetype e, qsizetype n)
 {
     Line line;
     line.begin = begin;
-    qsizetype e = begin;
-    while (e < n && d[e] != '\r' && d[e] != '\n')
-        ++e;
     line.end = e;
     line.next = e;
     if (e < n)
@@ -150,8 +181,9 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
     f.m_sectionKeys.push_back({0, 0});
     f.m_keys.reserve(size_t(n / 24 + 1));
     qsizetype lineIndex = 0;
+    LineEnds ends(d, n);
     for (qsizetype pos = 0; pos < n; ++lineIndex) {
-        const Line line = ScanLine(d, pos, n);
+        const Line line = ScanLine(d, pos, ends.Next(pos), n);
         pos = line.next;
         if (line.kind == Line::Kind::Section) {
             f.m_sections.back().endLine = lineIndex;
@@ -169,7 +201,7 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
             const qsizetype vb = line.valueBegin + (line.quoted ? 1 : 0);
             const qsizetype ve = line.valueEnd - (line.quoted ? 1 : 0);
             key.valueBegin = vb;
-            key.valueLength = quint32(ve - vb);
+            key.valueLength = quint32(CutAtNul(d, vb, ve) - vb);
             key.line = lineIndex;
             f.m_keys.push_back(key);
         }
@@ -188,8 +220,9 @@ const std::vector<ProfileFile::Line> &ProfileFile::Lines() const
     std::call_once(m_lineTable->once, [this] {
         std::vector<Line> &lines = m_lineTable->lines;
         lines.reserve(size_t(m_sections.back().endLine));
+        LineEnds ends(m_bytes.constData(), m_bytes.size());
         for (qsizetype pos = 0; pos < m_bytes.size();) {
-            lines.push_back(ScanLine(m_bytes.constData(), pos, m_bytes.size()));
+            lines.push_back(ScanLine(m_bytes.constData(), pos, ends.Next(pos), m_bytes.size()));
             pos = lines.back().next;
         }
     });
@@ -255,13 +288,22 @@ void ProfileFile::BuildKeyIndex()
     // Only the first section of each name is ever searched, so only its keys
     // are indexed; the lines before the first header belong to no section.
     m_keySlots.assign(TableSize(keys), Slot{});
+    const size_t mask = m_keySlots.size() - 1;
+    std::vector<quint32> hashes;
     for (size_t s = 1; s < m_sections.size(); ++s) {
         if (!m_sections[s].first)
             continue;
         const auto [from, to] = m_sectionKeys[s];
+        hashes.resize(size_t(to - from));
+        for (qsizetype k = from; k < to; ++k)
+            hashes[size_t(k - from)] = FoldedHash(KeyName(m_keys[size_t(k)]), quint32(s));
+        // The slots are met in no order: ask for them a little ahead.
+        constexpr qsizetype ahead = 8;
         for (qsizetype k = from; k < to; ++k) {
+            if (k + ahead < to)
+                __builtin_prefetch(&m_keySlots[hashes[size_t(k + ahead - from)] & mask], 1);
             const QByteArrayView name = KeyName(m_keys[size_t(k)]);
-            InsertSlot(m_keySlots, FoldedHash(name, quint32(s)), k, [&](qsizetype other) {
+            InsertSlot(m_keySlots, hashes[size_t(k - from)], k, [&](qsizetype other) {
                 return other >= from && other < to
                     && FoldedEqual(KeyName(m_keys[size_t(other)]), name);
             });
@@ -300,9 +342,7 @@ qsizetype ProfileFile::FindKeyLine(qsizetype sectionIndex, const QByteArray &key
 
 QByteArray ProfileFile::KeyValue(const Key &key) const
 {
-    const char *d = m_bytes.constData();
-    const qsizetype end = CutAtNul(d, key.valueBegin, key.valueBegin + key.valueLength);
-    return QByteArray(d + key.valueBegin, end - key.valueBegin);
+    return QByteArray(m_bytes.constData() + key.valueBegin, key.valueLength);
 }
 
 QByteArray ProfileFile::LineName(const Line &line) const
@@ -321,6 +361,22 @@ QByteArray ProfileFile::LineValue(const Line &line) const
     return m_bytes.sliced(b, CutAtNul(m_bytes.constData(), b, e) - b);
 }
 
+std::optional<QByteArrayView> ProfileFile::ValueView(qsizetype sectionIndex,
+                                                     const QByteArray &key) const
+{
+    const qsizetype k = FindKey(sectionIndex, key);
+    if (k < 0)
+        return std::nullopt;
+    const Key &found = m_keys[size_t(k)];
+    return QByteArrayView(m_bytes.constData() + found.valueBegin, found.valueLength);
+}
+
+std::optional<QByteArrayView> ProfileFile::ValueView(const QByteArray &section,
+                                                     const QByteArray &key) const
+{
+    return ValueView(FindSection(section), key);
+}
+
 std::optional<QByteArray> ProfileFile::Value(const QByteArray &section,
                                              const QByteArray &key) const
 {
@@ -334,7 +390,7 @@ QByteArray ProfileFile::String(const QByteArray &section, const QByteArray &key,
                                const QByteArray &def) const
 {
     if (std::optional<QByteArray> v = Value(section, key))
-        return *v;
+        return std::move(*v);
     return DefaultValue(def);
 }
 

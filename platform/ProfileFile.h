@@ -36,6 +36,10 @@ public:
     // The value of key in section, or nullopt when the file, the section or
     // the key is missing. Section and key are trimmed of spaces first.
     std::optional<QByteArray> Value(const QByteArray &section, const QByteArray &key) const;
+    // The same without a copy: a view into Bytes(), valid while this lives.
+    // sectionIndex as FindSection() gives it, for many keys of one section.
+    std::optional<QByteArrayView> ValueView(const QByteArray &section, const QByteArray &key) const;
+    std::optional<QByteArrayView> ValueView(qsizetype sectionIndex, const QByteArray &key) const;
     // GetPrivateProfileString with a buffer large enough for anything.
     QByteArray String(const QByteArray &section, const QByteArray &key,
                       const QByteArray &def = QByteArray()) const;
@@ -109,7 +113,7 @@ private:
     struct Key
     {
         qsizetype nameBegin = 0;
-        qsizetype valueBegin = 0; // unquoted
+        qsizetype valueBegin = 0; // unquoted, and its length up to a NUL
         qsizetype line = 0;
         quint32 nameLength = 0;
         quint32 valueLength = 0;
@@ -121,7 +125,7 @@ private:
     };
     struct LineTable;
 
-    static Line ScanLine(const char *data, qsizetype begin, qsizetype size);
+    static Line ScanLine(const char *data, qsizetype begin, qsizetype end, qsizetype size);
     template <typename Same>
     static qsizetype FindSlot(const std::vector<Slot> &slots, quint32 hash, Same &&same);
     template <typename Same>
