@@ -13,22 +13,6 @@ class TestRestrictionsStore : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void keysKeepTheirGroupsAndBits()
-    {
-        const QList<int> counts = {2, 1, 5, 7, 1, 8};
-        int total = 0;
-        for (int group = 0; group < CRestrictions::GroupCount; ++group) {
-            QCOMPARE(CRestrictions::GetKeyCount(group), counts[group]);
-            total += counts[group];
-        }
-        QCOMPARE(total, 24);
-        QCOMPARE(CRestrictions::GetKeyName(2, 3), QByteArray("canrescanlist"));
-        QCOMPARE(CRestrictions::GetKeyName(3, 6), QByteArray("cansavedefault"));
-        QCOMPARE(CRestrictions::GetKeyName(5, 7), QByteArray("candisplaylogoptions"));
-        QCOMPARE(CRestrictions::GetKeyName(1, 1), QByteArray());
-        QCOMPARE(CRestrictions::GetKeyCount(6), 0);
-    }
-
     void activeValuesAreRead_data()
     {
         QTest::addColumn<QByteArray>("active"); // null: the user has no file
@@ -40,7 +24,6 @@ private Q_SLOTS:
         QTest::newRow("alarm forbidden") << QByteArray("canusealarm=0\r\n") << 1 << 0;
         QTest::newRow("2 allows") << QByteArray("canusemodels=2\r\n") << 0 << 0x3;
         QTest::newRow("1x allows") << QByteArray("canusemodels=1x\r\n") << 0 << 0x3;
-        QTest::newRow("-1 allows") << QByteArray("canusemodels=-1\r\n") << 0 << 0x3;
         QTest::newRow("x forbids") << QByteArray("canusemodels=x\r\n") << 0 << 0x1;
         QTest::newRow("empty forbids") << QByteArray("canuseaudionotes=\r\n") << 0 << 0x2;
         QTest::newRow("key names ignore case") << QByteArray("CanUseModels=0\r\n") << 0 << 0x1;
