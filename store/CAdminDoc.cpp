@@ -99,11 +99,13 @@ void CAdminDoc::LoadRoster()
     }
     const qsizetype first = m_users.size();
     const QList<QByteArray> logins = usersIni->Keys(kUsers);
+    const qsizetype section = usersIni->FindSection(kUsers);
     m_userIndex.reserve(qMax(m_users.size(), logins.size()));
     for (const QByteArray &login : logins) {
         if (m_userIndex.contains(login))
             continue; // the first entry's full name stays
-        auto *user = new CUser(login, usersIni->String(kUsers, login));
+        const std::optional<QByteArrayView> fullName = usersIni->ValueView(section, login);
+        auto *user = new CUser(login, fullName ? fullName->toByteArray() : QByteArray());
         m_users.append(user);
         m_userIndex.insert(login, user);
     }

@@ -19,27 +19,6 @@ const QByteArray kInfos = QByteArrayLiteral("Infos");
 const QByteArray kNone = QByteArrayLiteral("-");
 constexpr const char *kTimeFormat = " %m-%d-%Y %H:%M:%S";
 
-// The value of key in a section of the parse, as the profile reader returns
-// it (one pair of outer quotes gone, cut at a NUL), without copying it.
-std::optional<QByteArrayView> ValueView(const ProfileFile &file, qsizetype section,
-                                        const QByteArray &key)
-{
-    const qsizetype index = file.FindKeyLine(section, key);
-    if (index < 0)
-        return std::nullopt;
-    const ProfileFile::Line &line = file.Lines()[size_t(index)];
-    qsizetype begin = line.valueBegin;
-    qsizetype end = line.valueEnd;
-    if (line.quoted) {
-        ++begin;
-        --end;
-    }
-    QByteArrayView value(file.Bytes().constData() + begin, end - begin);
-    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
-        value = value.first(nul);
-    return value;
-}
-
 // Only positive times are recorded times; anything else shows as none.
 qint64 TimeValue(const std::optional<QByteArrayView> &value)
 {
@@ -152,9 +131,9 @@ void CUser::ReadStatus(const ProfileFile &usersIni, const StatusSections &sectio
         status.readFailed = true;
     } else {
         status.readFailed = false;
-        status.logonTime = TimeValue(ValueView(usersIni, sections.logon, m_login));
-        status.logoffTime = TimeValue(ValueView(usersIni, sections.logoff, m_login));
-        if (const std::optional<QByteArrayView> infos = ValueView(usersIni, sections.infos, m_login))
+        status.logonTime = TimeValue(usersIni.ValueView(sections.logon, m_login));
+        status.logoffTime = TimeValue(usersIni.ValueView(sections.logoff, m_login));
+        if (const std::optional<QByteArrayView> infos = usersIni.ValueView(sections.infos, m_login))
             status.ApplyInfos(*infos);
     }
     Publish(status);
