@@ -414,7 +414,10 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
     PlatformTestHooks::RunBeforeReplace(path);
 
     // Another program may have written the file since it was read: then the
-    // edit is redone on its text rather than overwriting its change.
+    // edit is redone on its text rather than overwriting its change. This
+    // is the last moment to look: a writer that slips in between here and
+    // the rename is not seen. The window is a few system calls wide; only a
+    // lock that every client honoured could close it, and they take none.
     StatResult now = Stat(path);
     QByteArray current;
     bool same = now.error == 0 && now.id == *expected;

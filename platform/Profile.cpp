@@ -15,8 +15,8 @@ namespace {
 // A changed file is edited again on its new text this many times before
 // the write gives up.
 constexpr int kWriteAttempts = 8;
-// Snapshots kept for files that did not change, by total size.
-constexpr qint64 kCacheBudget = 64 * 1024 * 1024;
+// Memory that snapshots of unchanged files may hold, parses included.
+constexpr qint64 kCacheBudget = 128 * 1024 * 1024;
 
 struct CacheEntry
 {
@@ -39,12 +39,12 @@ struct Cache
         entry.lastUse = ++clock;
         auto it = entries.find(path);
         if (it != entries.end()) {
-            bytes -= it->file->Bytes().size();
+            bytes -= it->file->MemoryUsage();
             *it = std::move(entry);
         } else {
             it = entries.insert(path, std::move(entry));
         }
-        bytes += it->file->Bytes().size();
+        bytes += it->file->MemoryUsage();
         if (bytes > kCacheBudget)
             Trim(path);
     }
@@ -53,7 +53,7 @@ struct Cache
     {
         auto it = entries.find(path);
         if (it != entries.end()) {
-            bytes -= it->file->Bytes().size();
+            bytes -= it->file->MemoryUsage();
             entries.erase(it);
         }
     }

@@ -212,6 +212,15 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
     return f;
 }
 
+qsizetype ProfileFile::MemoryUsage() const
+{
+    const size_t lines = m_sections.empty() ? 0 : size_t(m_sections.back().endLine);
+    return m_bytes.size()
+        + qsizetype(m_keys.capacity() * sizeof(Key) + lines * sizeof(Line)
+                    + (m_keySlots.size() + m_sectionSlots.size()) * sizeof(Slot)
+                    + m_sections.size() * (sizeof(Section) + sizeof(m_sectionKeys[0])));
+}
+
 const std::vector<ProfileFile::Line> &ProfileFile::Lines() const
 {
     static const std::vector<Line> none;

@@ -32,6 +32,9 @@ public:
     bool Exists() const { return m_state == State::Ok; }
     bool HasError() const { return m_state == State::Error; }
     const QByteArray &Bytes() const { return m_bytes; }
+    // About how much memory this snapshot holds, its line table included
+    // (whether or not it was needed yet): what a cache of them counts.
+    qsizetype MemoryUsage() const;
 
     // The value of key in section, or nullopt when the file, the section or
     // the key is missing. Section and key are trimmed of spaces first.
