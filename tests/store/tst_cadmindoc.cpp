@@ -122,20 +122,6 @@ private Q_SLOTS:
         QCOMPARE(doc.GetUsers().last()->GetFullName(), QByteArray("Last"));
     }
 
-    void statusPassFillsEveryUser()
-    {
-        WriteFileBytes(UsersIni(), MakeUsersIni(2500));
-        CAdminDoc doc;
-        QSignalSpy read(&doc, &CAdminDoc::StatusRead);
-        QVERIFY(doc.OnNewDocument(m_dir->path()));
-        QVERIFY(read.wait(10000));
-        for (int i = 0; i < 2500; ++i) {
-            const CUser *user = doc.GetUsers().at(i);
-            QCOMPARE(user->GetLogonTime(), 1700000000 + i);
-            QCOMPARE(user->GetColumnText(CUser::ColLevel), QByteArray("Corvane Pro"));
-        }
-    }
-
     void statusSignalArrivesOnTheDocumentThread()
     {
         WriteFileBytes(UsersIni(), MakeUsersIni(10));
@@ -209,25 +195,6 @@ private Q_SLOTS:
         QVERIFY(doc.FindUser("bob"));
     }
 
-    void touchedRosterReadsStatusAgain()
-    {
-        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=1000\r\n");
-        CAdminDoc doc;
-        QVERIFY(doc.OnNewDocument(m_dir->path()));
-        doc.WaitForStatusReaders();
-        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 1000);
-        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=2000\r\n");
-        QVERIFY(doc.RosterChanged());
-        QVERIFY(!doc.RosterChanged());
-        doc.LoadRoster(); // the change was already taken by RosterChanged
-        doc.WaitForStatusReaders();
-        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 1000);
-        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=3000\r\n");
-        doc.LoadRoster();
-        doc.WaitForStatusReaders();
-        QCOMPARE(doc.FindUser("alice")->GetLogonTime(), 3000);
-    }
-
     void missingRosterCountsAsChangedAndClearsTimes()
     {
         WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=1000\r\n");
@@ -278,14 +245,6 @@ private Q_SLOTS:
         QVERIFY(doc.FindGroup("Team"));
         QCOMPARE(doc.FindGroup("Team")->size(), 1);
         QVERIFY(doc.SaveGroups());
-    }
-
-    void rosterFileFoundWhateverItsCase()
-    {
-        WriteFileBytes(m_dir->filePath("USERS.INI"), "[Users]\r\nalice=Alice\r\n");
-        CAdminDoc doc;
-        QVERIFY(doc.OnNewDocument(m_dir->path()));
-        QVERIFY(doc.FindUser("alice"));
     }
 
     void newDirectoryAddsItsUsers()
@@ -344,27 +303,28 @@ private Q_SLOTS:
         QVERIFY(!doc.FindUser("bob")->UserFileExists());
     }
 
+    void listModelsAppendsNamesBeforeTheLastDot_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QSet<QByteArray>>("models");
+        QTest::newRow("models") << QStringList{"Sales.mod", "a.b.mod", "notes.txt", "mod"}
+                                << QSet<QByteArray>{"Sales", "a.b"};
+        QTest::newRow("no models") << QStringList{"Users.ini"} << QSet<QByteArray>{};
+    }
+
     void listModelsAppendsNamesBeforeTheLastDot()
     {
-        for (const char *name : {"Sales.mod", "a.b.mod", "notes.txt", "mod", "Users.ini"})
+        QFETCH(QStringList, files);
+        QFETCH(QSet<QByteArray>, models);
+        for (const QString &name : files)
             WriteFileBytes(m_dir->filePath(name), "x");
         CAdminDoc doc;
         doc.SetShareDirectory(m_dir->path());
         QList<QByteArray> names{"kept"};
         doc.ListModels(names);
-        QCOMPARE(names.size(), 3);
         QCOMPARE(names.first(), QByteArray("kept"));
-        QCOMPARE(QSet<QByteArray>(names.cbegin() + 1, names.cend()),
-                 (QSet<QByteArray>{"Sales", "a.b"}));
-    }
-
-    void listModelsWithoutModelsLeavesTheList()
-    {
-        CAdminDoc doc;
-        doc.SetShareDirectory(m_dir->path());
-        QList<QByteArray> names{"kept"};
-        doc.ListModels(names);
-        QCOMPARE(names, QList<QByteArray>{"kept"});
+        QCOMPARE(QSet<QByteArray>(names.cbegin() + 1, names.cend()), models);
+        QCOMPARE(names.size(), models.size() + 1);
     }
 };
 

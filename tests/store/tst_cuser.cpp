@@ -113,15 +113,6 @@ private Q_SLOTS:
         QCOMPARE(user.GetOS(), quint16(2));
     }
 
-    void longLanguageIsKeptWhole()
-    {
-        const QByteArray language(400, 'L');
-        CUser user("alice", "Alice");
-        user.ParseInfos("21,340,0,0,0," + language + ",0,2,3");
-        QCOMPARE(user.GetColumnText(CUser::ColLanguage, kT), language);
-        QCOMPARE(user.GetColumnText(CUser::ColLevel, kT), QByteArray("Corvane Pro"));
-    }
-
     void connectedColumnAndState_data()
     {
         QTest::addColumn<QByteArray>("logon");  // null: no entry
@@ -225,23 +216,6 @@ private Q_SLOTS:
             user.MarkUpgradeRequested();
         user.ParseInfos(after);
         QCOMPARE(user.IsUpgradePending(), pending);
-    }
-
-    void deletedOnlyByExactName_data()
-    {
-        QTest::addColumn<QByteArray>("fullName");
-        QTest::addColumn<bool>("deleted");
-        QTest::newRow("deleted") << QByteArray("deleted") << true;
-        QTest::newRow("capital D") << QByteArray("Deleted") << false;
-        QTest::newRow("upper case") << QByteArray("DELETED") << false;
-        QTest::newRow("longer") << QByteArray("deleted user") << false;
-    }
-
-    void deletedOnlyByExactName()
-    {
-        QFETCH(QByteArray, fullName);
-        QFETCH(bool, deleted);
-        QCOMPARE(CUser("x", fullName).IsDeleted(), deleted);
     }
 };
 

@@ -266,23 +266,6 @@ private Q_SLOTS:
         QVERIFY(refused.message.contains("bob"));
         QVERIFY(QFileInfo(m_dir->filePath("bob.ini")).isDir());
     }
-
-    void personalGroupsSavedIntoANewFile()
-    {
-        WriteShare("");
-        CAdminDoc doc;
-        QVERIFY(doc.OnNewDocument(m_dir->path()));
-        CUser *carol = doc.FindUser("carol");
-        carol->LoadGroups(doc);
-        auto group = std::make_unique<CGroup>("Pair");
-        group->append(doc.FindUser("alice"));
-        group->append(doc.FindUser("bob"));
-        carol->AddGroup(std::move(group));
-        QVERIFY(carol->SaveGroups());
-        QVERIFY(carol->UserFileExists());
-        QCOMPARE(Profile::GetString(m_dir->filePath("carol.ini"), "Groups", "Pair"),
-                 QByteArray("alice,bob"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestGroups)
