@@ -48,7 +48,7 @@ QString CheckLength(const QByteArray &name, const QString &what)
     return QString();
 }
 
-QByteArray KeyLine(const QByteArray &key, const QByteArray &value)
+QByteArray FormatKeyLine(const QByteArray &key, const QByteArray &value)
 {
     QByteArray line;
     line.reserve(key.size() + value.size() + 5);
@@ -155,37 +155,27 @@ std::optional<QByteArray> ProfileEditor::SetValue(const ProfileFile &file,
 {
     const qsizetype s = file.FindSection(section);
     if (s <= 0)
-        return AppendSection(file, section, KeyLine(key, value));
+        return AppendSection(file, section, FormatKeyLine(key, value));
 
-    const auto &lines = file.Lines();
-    const auto &sec = file.SectionList()[size_t(s)];
-    if (qsizetype k = file.FindKeyLine(s, key); k >= 0) {
-        const Line &line = lines[size_t(k)];
-        if (file.LineValue(line) == value)
+    if (const std::optional<Line> line = file.KeyLine(s, key)) {
+        if (file.LineValue(*line) == value)
             return std::nullopt;
-        return Splice(file.Bytes(), line.begin, line.next, KeyLine(file.LineName(line), value));
+        return Splice(file.Bytes(), line->begin, line->next, FormatKeyLine(file.LineName(*line), value));
     }
-
-    qsizetype anchor = sec.header;
-    for (qsizetype i = sec.endLine - 1; i >= sec.firstLine; --i) {
-        if (lines[size_t(i)].kind == Line::Kind::Key) {
-            anchor = i;
-            break;
-        }
-    }
-    auto [at, lineBreak] = After(lines[size_t(anchor)]);
-    return Splice(file.Bytes(), at, at, lineBreak + KeyLine(key, value));
+    const std::optional<Line> last = file.LastKeyLine(s);
+    const Line anchor = last ? *last : file.LineAt(file.SectionList()[size_t(s)].headerBegin);
+    auto [at, lineBreak] = After(anchor);
+    return Splice(file.Bytes(), at, at, lineBreak + FormatKeyLine(key, value));
 }
 
 std::optional<QByteArray> ProfileEditor::RemoveKey(const ProfileFile &file,
                                                    const QByteArray &section,
                                                    const QByteArray &key)
 {
-    const qsizetype k = file.FindKeyLine(file.FindSection(section), key);
-    if (k < 0)
+    const std::optional<Line> line = file.KeyLine(file.FindSection(section), key);
+    if (!line)
         return std::nullopt;
-    const Line &line = file.Lines()[size_t(k)];
-    return Splice(file.Bytes(), line.begin, line.next, QByteArray());
+    return Splice(file.Bytes(), line->begin, line->next, QByteArray());
 }
 
 std::optional<QByteArray> ProfileEditor::RemoveSection(const ProfileFile &file,
@@ -218,7 +208,7 @@ ProfileEditor::ReplaceSection(const ProfileFile &file, const QByteArray &section
 {
     QByteArray body;
     for (const auto &[key, value] : entries)
-        body += KeyLine(key, value);
+        body += FormatKeyLine(key, value);
 
     const qsizetype s = file.FindSection(section);
     if (s <= 0)

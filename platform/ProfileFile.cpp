@@ -191,6 +191,7 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
             Section s;
             s.name = QByteArray(d + line.nameBegin, line.nameEnd - line.nameBegin);
             s.header = lineIndex;
+            s.headerBegin = line.begin;
             s.firstLine = lineIndex + 1;
             f.m_sections.push_back(std::move(s));
             f.m_sectionKeys.push_back({qsizetype(f.m_keys.size()), 0});
@@ -352,6 +353,42 @@ qsizetype ProfileFile::FindKeyLine(qsizetype sectionIndex, const QByteArray &key
 QByteArray ProfileFile::KeyValue(const Key &key) const
 {
     return QByteArray(m_bytes.constData() + key.valueBegin, key.valueLength);
+}
+
+ProfileFile::Line ProfileFile::LineAt(qsizetype offset) const
+{
+    const char *d = m_bytes.constData();
+    qsizetype end = offset;
+    while (end < m_bytes.size() && d[end] != '\r' && d[end] != '\n')
+        ++end;
+    return ScanLine(d, offset, end, m_bytes.size());
+}
+
+// A key's line begins after the blanks that precede its name.
+static qsizetype LineBeginOfName(const char *d, qsizetype nameBegin)
+{
+    while (nameBegin > 0 && IsBlank(d[nameBegin - 1]))
+        --nameBegin;
+    return nameBegin;
+}
+
+std::optional<ProfileFile::Line> ProfileFile::KeyLine(qsizetype sectionIndex,
+                                                      const QByteArray &key) const
+{
+    const qsizetype k = FindKey(sectionIndex, key);
+    if (k < 0)
+        return std::nullopt;
+    return LineAt(LineBeginOfName(m_bytes.constData(), m_keys[size_t(k)].nameBegin));
+}
+
+std::optional<ProfileFile::Line> ProfileFile::LastKeyLine(qsizetype sectionIndex) const
+{
+    if (sectionIndex <= 0 || sectionIndex >= qsizetype(m_sections.size()))
+        return std::nullopt;
+    const auto [from, to] = m_sectionKeys[size_t(sectionIndex)];
+    if (from == to)
+        return std::nullopt;
+    return LineAt(LineBeginOfName(m_bytes.constData(), m_keys[size_t(to - 1)].nameBegin));
 }
 
 QByteArray ProfileFile::LineName(const Line &line) const

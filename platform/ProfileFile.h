@@ -93,6 +93,7 @@ public:
     {
         QByteArray name;         // as in the file
         qsizetype header = -1;   // index of the header line, -1 for the lines before the first section
+        qsizetype headerBegin = 0; // offset of the header line
         qsizetype firstLine = 0; // first line after the header
         qsizetype endLine = 0;   // one past the last line of the section
         bool first = false;      // the first section of its name: the one that is searched
@@ -105,6 +106,14 @@ public:
     // Index into Lines() of the first key line of that name in the section
     // at sectionIndex, or -1.
     qsizetype FindKeyLine(qsizetype sectionIndex, const QByteArray &key) const;
+
+    // The line that starts at offset (a Line's begin), worked out alone:
+    // an edit of one key needs no table of every line.
+    Line LineAt(qsizetype offset) const;
+    // The first key line of that name in the section, and the section's
+    // last key line; nullopt when there is none.
+    std::optional<Line> KeyLine(qsizetype sectionIndex, const QByteArray &key) const;
+    std::optional<Line> LastKeyLine(qsizetype sectionIndex) const;
 
     // The name of a section or key line, as the clients see it.
     QByteArray LineName(const Line &line) const;

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -162,12 +163,20 @@ class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
     std::map<std::string, double> seconds;
+    std::set<std::string> medians;
 
     void ReportRuns(const std::vector<Run> &runs) override
     {
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
+        // With repetitions the median stands for the benchmark.
+        for (const Run &run : runs) {
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                seconds[name] = run.GetAdjustedRealTime() / 1e3; // reported in ms
+            else if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !medians.count(name))
+                seconds[name] = run.real_accumulated_time / double(run.iterations);
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians.insert(name);
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };

@@ -98,6 +98,14 @@ private Q_SLOTS:
         QCOMPARE(f.LineName(lines[size_t(k)]), QByteArray("k2"));
         QCOMPARE(f.LineValue(lines[size_t(k)]), QByteArray("v2"));
         QCOMPARE(f.FindKeyLine(f.FindSection("A"), "k1"), qsizetype(2));
+        // Single lines worked out alone are the table's lines.
+        const std::optional<ProfileFile::Line> alone = f.KeyLine(s, "k2");
+        QVERIFY(alone);
+        QCOMPARE(alone->begin, lines[size_t(k)].begin);
+        QCOMPARE(alone->next, lines[size_t(k)].next);
+        QCOMPARE(f.LastKeyLine(f.FindSection("A"))->valueEnd, lines[2].valueEnd);
+        QVERIFY(!f.LastKeyLine(f.FindSection("nothing")));
+        QCOMPARE(f.LineAt(f.SectionList()[size_t(s)].headerBegin).next, lines[4].next);
         QVERIFY(!f.SectionList()[3].first);
     }
 
