@@ -50,6 +50,8 @@ void CAdminDoc::SetShareDirectory(const QString &path)
     QString directory = path;
     if (directory.size() > 1 && (directory.endsWith(u'\\') || directory.endsWith(u'/')))
         directory.chop(1);
+    if (directory != m_shareDirectory && !m_shareDirectory.isEmpty())
+        Profile::ClearCache(); // the old directory's parses are of no more use
     m_shareDirectory = directory;
     g_shareDirectory.Set(directory);
     m_usersIniPath = FileSystem::ResolveInDir(directory, kUsersIni);
