@@ -29,10 +29,10 @@ struct ProfileResult
 // unchanged file parse it once, and a file that changed is always read
 // again. A file changed in the last two seconds could change again within
 // the same timestamp tick, so until it settles it is read at every call (and
-// parsed again only when its bytes differ). Writes change only the bytes they must, keep the
-// file's owner, group and permissions, replace the file atomically where
-// that keeps them, and redo the edit on fresh text when another program
-// changed the file between the read and the write.
+// parsed again only when its bytes differ). Writes change only the bytes
+// they must, keep the file's owner, group and permissions, replace the file
+// atomically where that keeps them, and redo the edit on fresh text when
+// another program changed the file between the read and the write.
 class Profile
 {
 public:
