@@ -8,6 +8,7 @@
 #include "store/CLogFile.h"
 #include "store/CModels.h"
 #include "store/CParameters.h"
+#include "store/CPendingNotes.h"
 #include "store/CRestrictions.h"
 #include "store/CShareDirectory.h"
 
@@ -428,4 +429,21 @@ ProfileResult CUser::RequestLogs() const
 ProfileResult CUser::ClearLogFile() const
 {
     return CLogFile::Clear(*this);
+}
+
+int CUser::CountNotifications() const
+{
+    return CPendingNotes::CountNotifications(*this);
+}
+
+bool CUser::CheckNotes(int &nCount, QList<quint16> &missing) const
+{
+    const CPendingNotes::NoteCheck check = CPendingNotes::CheckNotes(*this, missing);
+    nCount = check.nCount;
+    return !check.bReadFailed;
+}
+
+ProfileResult CUser::RequestUpgrade(const QByteArray &value) const
+{
+    return CPendingNotes::WriteUpgradeRequest(*this, value);
 }

@@ -146,6 +146,14 @@ public:
     ProfileResult RequestLogs() const;
     ProfileResult ClearLogFile() const;
 
+    // What waits for the user (see CPendingNotes): notifications, and notes
+    // with the numbers of those whose file is missing appended to missing.
+    // CheckNotes is false when the user file exists but could not be read.
+    int CountNotifications() const;
+    bool CheckNotes(int &nCount, QList<quint16> &missing) const;
+    // Asks the client to upgrade; a later request replaces this one.
+    ProfileResult RequestUpgrade(const QByteArray &value) const;
+
 private:
     void Publish(const CUserStatus &status);
 
