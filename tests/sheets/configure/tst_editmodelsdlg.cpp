@@ -8,34 +8,7 @@
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
 
-#include <QApplication>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-
-namespace {
-
-QStringList Entries(CCheckListBox *pList)
-{
-    QStringList entries;
-    for (int i = 0; i < pList->GetCount(); ++i)
-        entries << QStringLiteral("%1:%2").arg(pList->GetText(i)).arg(pList->GetCheck(i));
-    return entries;
-}
-
-// Clicks an entry's box as often as asked, with the space bar on the entry.
-void Toggle(CCheckListBox *pList, const QString &csText, int nTimes)
-{
-    const int nIndex = pList->FindStringExact(csText);
-    QVERIFY2(nIndex >= 0, qPrintable(csText));
-    pList->SetCurSel(nIndex);
-    for (int i = 0; i < nTimes; ++i)
-        QTest::keyClick(pList, Qt::Key_Space);
-}
-
-} // namespace
 
 class TestEditModelsDlg : public QObject
 {
@@ -46,152 +19,126 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         WriteFileBytes(m_dir.filePath("Users.ini"), "[Users]\r\nalice=Alice Smith\r\n");
+        // A file name may hold what a key name cannot.
+        for (const char *name : {"weekly.mod", "Report.mod", "x.y.mod", "notes.txt", "a=b.mod"})
+            WriteFileBytes(m_dir.filePath(name), "");
         QVERIFY(m_doc.OnNewDocument(m_dir.path()));
         m_pAlice = m_doc.FindUser("alice");
-        QVERIFY(m_pAlice);
         m_group.SetName("Sales");
         m_group.append(m_pAlice);
-        for (const char *name : {"weekly.mod", "Report.mod", "x.y.mod", "notes.txt"})
-            WriteFileBytes(m_dir.filePath(name), "");
+        m_iniPath = m_dir.filePath("alice.ini");
     }
     void init()
     {
-        m_iniPath = m_dir.filePath("alice.ini");
         QFile::remove(m_iniPath);
         Profile::ClearCache();
         m_status.clear();
     }
 
-    void listsClientModelsThenModelFiles_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("client reports none")
-            << QByteArray() << QStringList({"Report:0", "weekly:0", "x.y:0"});
-        QTest::newRow("models the client has are marked")
-            << QByteArray("[ActiveModels]\r\nWeekly=1\r\ndaily=1\r\n")
-            << QStringList({"daily:2", "Report:0", "Weekly:2", "x.y:0"});
-    }
-    void listsClientModelsThenModelFiles()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QStringList, entries);
-        if (!file.isEmpty())
-            WriteFileBytes(m_iniPath, file);
-        QStringList shown;
-        QString csTitle;
-        const int nResult = Run(m_pAlice, [&](CEditModelsDlg &dlg) {
-            shown = Entries(dlg.m_pModelList);
-            csTitle = dlg.windowTitle();
-            QTest::mouseClick(dlg.findChild<QPushButton *>("cancelButton"), Qt::LeftButton);
-        });
-        QCOMPARE(nResult, int(CEditModelsDlg::IDCANCEL));
-        QCOMPARE(shown, entries);
-        QCOMPARE(csTitle, QStringLiteral("Dialog"));
-        QCOMPARE(ReadFileBytes(m_iniPath), file);
-    }
-
     void uploadRequestsOnlyCheckedModels_data()
     {
-        QTest::addColumn<QStringList>("clicks"); // "entry*times"
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("clicks"); // entry, times its box is toggled
+        QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QList<QByteArray>>("models");
-        QTest::newRow("nothing clicked") << QStringList() << QList<QByteArray>();
+        const QByteArray active = "[ActiveModels]\r\nWeekly=1\r\ndaily=1\r\n";
+        const QStringList listed = {"a=b:0", "daily:2", "Report:0", "Weekly:2", "x.y:0"};
+        QTest::newRow("client reports none, nothing clicked")
+            << QByteArray() << QStringList() << QStringList({"a=b:0", "Report:0", "weekly:0", "x.y:0"})
+            << QList<QByteArray>();
         QTest::newRow("a model the client lacks")
-            << QStringList({"Report*1"}) << QList<QByteArray>({"Report=1"});
+            << active << QStringList({"Report", "1"}) << listed << QList<QByteArray>({"Report=1"});
         QTest::newRow("again a model the client has")
-            << QStringList({"Weekly*1"}) << QList<QByteArray>({"Weekly=1"});
-        QTest::newRow("checked, then cleared")
-            << QStringList({"Report*2", "Weekly*2"}) << QList<QByteArray>();
-        QTest::newRow("back to the client's mark") << QStringList({"Weekly*3"}) << QList<QByteArray>();
-        QTest::newRow("several, in list order")
-            << QStringList({"x.y*1", "daily*1", "Report*1"})
-            << QList<QByteArray>({"daily=1", "Report=1", "x.y=1"});
+            << active << QStringList({"Weekly", "1"}) << listed << QList<QByteArray>({"Weekly=1"});
+        QTest::newRow("checked, then cleared, or back to mixed")
+            << active << QStringList({"Report", "2", "Weekly", "2", "daily", "3"}) << listed
+            << QList<QByteArray>();
+        QTest::newRow("several, in list order, over an earlier request")
+            << active + "[Models]\r\nReport=0\r\n" << QStringList({"x.y", "1", "daily", "1", "Report", "1"})
+            << listed << QList<QByteArray>({"Report=1", "daily=1", "x.y=1"});
     }
     void uploadRequestsOnlyCheckedModels()
     {
+        QFETCH(QByteArray, file);
         QFETCH(QStringList, clicks);
+        QFETCH(QStringList, entries);
         QFETCH(QList<QByteArray>, models);
-        WriteFileBytes(m_iniPath, "[ActiveModels]\r\nWeekly=1\r\ndaily=1\r\n");
+        WriteFileBytes(m_iniPath, file);
+        QStringList shown;
+        QString csTitle;
         const int nResult = Run(m_pAlice, [&](CEditModelsDlg &dlg) {
-            for (const QString &click : clicks)
-                Toggle(dlg.m_pModelList, click.section('*', 0, 0), click.section('*', 1).toInt());
+            CCheckListBox *pList = dlg.m_pModelList;
+            for (int i = 0; i < pList->GetCount(); ++i)
+                shown << QStringLiteral("%1:%2").arg(pList->GetText(i)).arg(pList->GetCheck(i));
+            csTitle = dlg.windowTitle();
+            for (int i = 0; i + 1 < clicks.size(); i += 2) {
+                pList->SetCurSel(pList->FindStringExact(clicks[i]));
+                for (int n = clicks[i + 1].toInt(); n > 0; --n)
+                    QTest::keyClick(pList, Qt::Key_Space);
+            }
             QTest::keyClick(&dlg, Qt::Key_Return);
         });
         QCOMPARE(nResult, int(CEditModelsDlg::IDOK));
+        QCOMPARE(shown, entries);
+        QCOMPARE(csTitle, QStringLiteral("Dialog"));
         QCOMPARE(SectionLines(m_iniPath, "Models"), models);
-        // The client's own list is never written.
-        QCOMPARE(SectionLines(m_iniPath, "ActiveModels"), QList<QByteArray>({"Weekly=1", "daily=1"}));
+        QCOMPARE(ProfileFile::Parse(ReadFileBytes(m_iniPath)).SectionLines("ActiveModels"),
+                 ProfileFile::Parse(file).SectionLines("ActiveModels"));
     }
 
-    void uploadOverwritesAnEarlierRequest()
+    void cancelOrNoUserWritesNothing_data()
     {
-        WriteFileBytes(m_iniPath, "[Models]\r\nReport=0\r\nweekly=1\r\n");
-        Run(m_pAlice, [&](CEditModelsDlg &dlg) {
-            Toggle(dlg.m_pModelList, "Report", 1);
-            QTest::mouseClick(dlg.findChild<QPushButton *>("uploadButton"), Qt::LeftButton);
-        });
-        QCOMPARE(SectionLines(m_iniPath, "Models"), QList<QByteArray>({"Report=1", "weekly=1"}));
-    }
-
-    void withoutAUserUploadDoesNothing_data()
-    {
-        QTest::addColumn<bool>("group");
+        QTest::addColumn<int>("object");
         QTest::addColumn<QString>("why");
-        QTest::newRow("no row selected") << false << "No user is selected";
-        QTest::newRow("group row first") << true << "the group \"Sales\"";
+        QTest::newRow("cancel") << 0 << QString();
+        QTest::newRow("no row selected") << 1 << "No user is selected";
+        QTest::newRow("group row first") << 2 << "the group \"Sales\"";
     }
-    void withoutAUserUploadDoesNothing()
+    void cancelOrNoUserWritesNothing()
     {
-        QFETCH(bool, group);
+        QFETCH(int, object);
         QFETCH(QString, why);
-        CConfigureTarget::Object object;
-        if (group)
-            object = &m_group;
+        const CConfigureTarget::Object objects[] = {m_pAlice, std::monostate(), &m_group};
         bool bStillOpen = false;
         int nCount = -1;
-        const int nResult = Run(object, [&](CEditModelsDlg &dlg) {
+        const int nResult = Run(objects[object], [&](CEditModelsDlg &dlg) {
             nCount = dlg.m_pModelList->GetCount();
-            QTest::mouseClick(dlg.findChild<QPushButton *>("uploadButton"), Qt::LeftButton);
-            bStillOpen = dlg.isVisible();
-            dlg.reject();
+            dlg.m_pModelList->SetCheck(0, 1);
+            if (object != 0) {
+                Click(dlg, "uploadButton");
+                bStillOpen = dlg.isVisible();
+            }
+            Click(dlg, "cancelButton");
         });
-        QCOMPARE(nCount, 0);
-        QVERIFY(bStillOpen);
         QCOMPARE(nResult, int(CEditModelsDlg::IDCANCEL));
+        QCOMPARE(nCount, object == 0 ? 4 : 0);
+        QCOMPARE(bStillOpen, object != 0);
         QVERIFY(!QFile::exists(m_iniPath));
-        QVERIFY(!m_status.isEmpty());
-        QVERIFY2(m_status.last().contains(why), qPrintable(m_status.last()));
+        QCOMPARE(m_status.isEmpty(), why.isEmpty());
+        QVERIFY(why.isEmpty() || m_status.last().contains(why));
     }
 
     void refusedRequestIsToldAfterClosing()
     {
-        // A file name may hold what a key name cannot.
-        const QString badModel = m_dir.filePath("a=b.mod");
-        WriteFileBytes(badModel, "");
         CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
-        const int nResult = Run(m_pAlice, [&](CEditModelsDlg &dlg) {
-            Toggle(dlg.m_pModelList, "a=b", 1);
-            Toggle(dlg.m_pModelList, "Report", 1);
-            QTest::mouseClick(dlg.findChild<QPushButton *>("uploadButton"), Qt::LeftButton);
+        Run(m_pAlice, [&](CEditModelsDlg &dlg) {
+            dlg.m_pModelList->SetCheck(dlg.m_pModelList->FindStringExact("a=b"), 1);
+            dlg.m_pModelList->SetCheck(dlg.m_pModelList->FindStringExact("Report"), 1);
+            Click(dlg, "uploadButton");
         });
-        QFile::remove(badModel);
-        QCOMPARE(nResult, int(CEditModelsDlg::IDOK));
-        QVERIFY2(CAppMessageBox::GetLastText().contains("'='"), qPrintable(CAppMessageBox::GetLastText()));
+        QVERIFY(CAppMessageBox::GetLastText().contains("'='"));
         QCOMPARE(SectionLines(m_iniPath, "Models"), QList<QByteArray>({"Report=1"}));
     }
 
 private:
     int Run(CConfigureTarget::Object object, const std::function<void(CEditModelsDlg &)> &action)
     {
-        QTimer::singleShot(0, [action] {
-            auto *pDlg = qobject_cast<CEditModelsDlg *>(QApplication::activeModalWidget());
-            QVERIFY(pDlg);
-            action(*pDlg);
-            if (pDlg->isVisible())
-                pDlg->reject();
-        });
-        return CEditModelsDlg::Run(nullptr, &m_doc, object,
-                                   [this](const QString &csText) { m_status << csText; });
+        return RunModal<CEditModelsDlg>(
+            [&] {
+                return CEditModelsDlg::Run(nullptr, &m_doc, object,
+                                           [this](const QString &csText) { m_status << csText; });
+            },
+            action, [](CEditModelsDlg &dlg) { dlg.reject(); });
     }
 
     QTemporaryDir m_dir;

@@ -10,96 +10,54 @@
 #include "uilib/CAppMessageBox.h"
 #include "uilib/CZoMessageBox.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <atomic>
 
 namespace {
 
-// A client that writes its log some time after it sees the request, or
-// only once the administrator has given up, or never.
+enum EClient { AnswersAfterDelay, AnswersAfterCancel, NeverAnswers };
+
+// A client that writes its log a while after it sees the request, or only
+// once the administrator has given up, or never.
 class CStandInClient : public QThread
 {
 public:
-    enum EMode { AnswerAfterDelay, AnswerAfterCancel, NeverAnswer };
-
-    CStandInClient(QString iniPath, QString logPath, EMode eMode)
+    CStandInClient(QString iniPath, QString logPath, EClient eMode)
         : m_iniPath(std::move(iniPath)), m_logPath(std::move(logPath)), m_eMode(eMode)
     {
+        start();
     }
     ~CStandInClient() override
     {
         m_bQuit = true;
         wait();
     }
-
     std::atomic<bool> m_bCancelled{false};
     std::atomic<bool> m_bWrote{false};
 
 protected:
     void run() override
     {
-        if (m_eMode == NeverAnswer)
-            return;
-        while (!m_bQuit && !ReadFileBytes(m_iniPath).contains("=AskForLogs"))
+        while (!m_bQuit && m_eMode != NeverAnswers && !ReadFileBytes(m_iniPath).contains("=AskForLogs"))
             msleep(20);
-        if (m_eMode == AnswerAfterDelay)
-            msleep(400);
-        if (m_eMode == AnswerAfterCancel) {
-            while (!m_bQuit && !m_bCancelled)
-                msleep(20);
-            // Well after the tool has looked for the log.
-            msleep(300);
-        }
-        if (m_bQuit)
+        while (!m_bQuit && m_eMode == AnswersAfterCancel && !m_bCancelled)
+            msleep(20);
+        // Well after the tool has looked for the log.
+        msleep(400);
+        if (m_bQuit || m_eMode == NeverAnswers)
             return;
         QFile log(m_logPath);
-        if (log.open(QIODevice::WriteOnly))
-            log.write("fresh log\r\n");
-        m_bWrote = true;
+        m_bWrote = log.open(QIODevice::WriteOnly) && log.write("fresh log") > 0;
     }
 
 private:
-    QString m_iniPath;
-    QString m_logPath;
-    EMode m_eMode;
+    QString m_iniPath, m_logPath;
+    EClient m_eMode;
     std::atomic<bool> m_bQuit{false};
-};
-
-// Presses Cancel on the waiting box after a while, as an administrator
-// who gives up would.
-class CBoxCanceller : public QObject
-{
-public:
-    explicit CBoxCanceller(int nAfterMs, std::atomic<bool> *pCancelled = nullptr)
-        : m_pCancelled(pCancelled)
-    {
-        m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *pBox = qobject_cast<CZoMessageBox *>(QApplication::activeModalWidget());
-            if (!pBox)
-                return;
-            m_bPressed = true;
-            m_csText = pBox->GetMessage();
-            QTest::mouseClick(pBox->findChild<QPushButton *>("IDCANCEL"), Qt::LeftButton);
-            if (m_pCancelled)
-                *m_pCancelled = true;
-        });
-        m_timer.start(nAfterMs);
-    }
-    bool m_bPressed = false;
-    QString m_csText;
-
-private:
-    QTimer m_timer;
-    std::atomic<bool> *m_pCancelled;
 };
 
 } // namespace
@@ -115,140 +73,105 @@ private Q_SLOTS:
         WriteFileBytes(m_dir.filePath("Users.ini"), "[Users]\r\nalice=Alice Smith\r\n");
         QVERIFY(m_doc.OnNewDocument(m_dir.path()));
         m_pAlice = m_doc.FindUser("alice");
-        QVERIFY(m_pAlice);
         m_iniPath = m_dir.filePath("alice.ini");
         m_logPath = m_dir.filePath("alice.log");
         CLogFileWatcher::SetPause(std::chrono::milliseconds(50));
         CLogFileViewer::SetOpener([this](const QString &path) {
-            m_opened << path + QLatin1Char(':') + QString::fromLatin1(ReadFileBytes(path).trimmed());
-            return true;
+            m_opened << QString::fromLatin1(ReadFileBytes(path));
+            return path == m_logPath;
         });
     }
-    void cleanupTestCase() { CLogFileViewer::SetOpener({}); }
     void init()
     {
         QFile::remove(m_iniPath);
         QFile::remove(m_logPath);
         Profile::ClearCache();
         m_opened.clear();
+        // Marks where the messages of this case begin.
+        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+        CAppMessageBox::Information(nullptr, "none");
     }
     void cleanup() { PlatformTestHooks::Reset(); }
 
     void fetchShowsWhatTheClientDelivers_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("oldLog");
+        QTest::addColumn<int>("client");
+        QTest::addColumn<int>("failedWrites"); // the removal first, then the request
         QTest::addColumn<bool>("cancel");
-        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("message");
         QTest::newRow("client answers while the box waits")
-            << int(CStandInClient::AnswerAfterDelay) << true << false << "fresh log";
-        QTest::newRow("client never answers") << int(CStandInClient::NeverAnswer) << true << true
-                                              << QString();
+            << int(AnswersAfterDelay) << 0 << false << QStringList("fresh log") << "none";
+        QTest::newRow("client never answers")
+            << int(NeverAnswers) << 0 << true << QStringList() << "Log file doesn't exist";
         QTest::newRow("client answers after the administrator gave up")
-            << int(CStandInClient::AnswerAfterCancel) << false << true << QString();
+            << int(AnswersAfterCancel) << 0 << true << QStringList() << "Log file doesn't exist";
+        QTest::newRow("old log that cannot be removed is found at once")
+            << int(NeverAnswers) << 1 << false << QStringList("old log") << "none";
+        QTest::newRow("request that cannot be written is not waited for")
+            << int(NeverAnswers) << 2 << false << QStringList()
+            << "The request for the log file could not be written";
     }
     void fetchShowsWhatTheClientDelivers()
     {
-        QFETCH(int, mode);
-        QFETCH(bool, oldLog);
+        QFETCH(int, client);
+        QFETCH(int, failedWrites);
         QFETCH(bool, cancel);
-        QFETCH(QString, opened);
-        if (oldLog)
-            WriteFileBytes(m_logPath, "old log");
-        CStandInClient client(m_iniPath, m_logPath, CStandInClient::EMode(mode));
-        client.start();
+        QFETCH(QStringList, opened);
+        QFETCH(QString, message);
+        WriteFileBytes(m_logPath, "old log");
+        CStandInClient standIn(m_iniPath, m_logPath, EClient(client));
+        PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Write, failedWrites, EBUSY);
         CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
-        CAppMessageBox::Information(nullptr, "before");
-        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
-        CBoxCanceller canceller(cancel ? 700 : 10000, &client.m_bCancelled);
+        bool bCancelled = false;
+        // An administrator who waits a while, then gives up.
+        QTimer::singleShot(cancel ? 700 : 10000, [&] {
+            if (auto *pBox = qobject_cast<CZoMessageBox *>(QApplication::activeModalWidget())) {
+                Click(*pBox, "IDCANCEL");
+                bCancelled = standIn.m_bCancelled = true;
+            }
+        });
         QWidget parent;
         CLogFileViewer::FetchAndShow(&parent, *m_pAlice);
-
-        QCOMPARE(canceller.m_bPressed, cancel);
-        QCOMPARE(SectionLines(m_iniPath, "ExternalControl").size(), 1);
-        QVERIFY(SectionLines(m_iniPath, "ExternalControl").first().endsWith("=AskForLogs"));
-        if (opened.isEmpty()) {
-            QCOMPARE(m_opened, QStringList());
-            QCOMPARE(CAppMessageBox::GetLastText(), QStringLiteral("Log file doesn't exist"));
-            QCOMPARE(CAppMessageBox::GetLastIcon(), QMessageBox::Warning);
-        } else {
-            QCOMPARE(m_opened, QStringList({m_logPath + ':' + opened}));
-            QCOMPARE(CAppMessageBox::GetLastText(), QStringLiteral("before"));
-        }
-        if (mode == CStandInClient::AnswerAfterCancel)
-            QTRY_VERIFY(client.m_bWrote);
-    }
-
-    void logThatCannotBeDeletedEndsTheWaitAtOnce()
-    {
-        WriteFileBytes(m_logPath, "old log");
-        // The removal fails, so the log is there before the box comes up.
-        PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Write, 1, EBUSY);
-        CBoxCanceller canceller(10000);
-        QElapsedTimer timer;
-        timer.start();
-        CLogFileViewer::FetchAndShow(nullptr, *m_pAlice);
-        QVERIFY(!canceller.m_bPressed);
-        QCOMPARE(m_opened, QStringList({m_logPath + ":old log"}));
-        QVERIFY(timer.elapsed() < 5000);
-    }
-
-    void unwritableRequestIsToldAndNotWaitedFor()
-    {
-        // The removal of the missing log and the request both fail.
-        PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Write, 2, EACCES);
-        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
-        CBoxCanceller canceller(5000);
-        CLogFileViewer::FetchAndShow(nullptr, *m_pAlice);
-        QVERIFY(!canceller.m_bPressed);
-        QVERIFY2(CAppMessageBox::GetLastText().startsWith("The request for the log file could not"),
-                 qPrintable(CAppMessageBox::GetLastText()));
-        QCOMPARE(m_opened, QStringList());
+        QCOMPARE(bCancelled, cancel);
+        QCOMPARE(m_opened, opened);
+        QVERIFY(CAppMessageBox::GetLastText().startsWith(message));
+        if (failedWrites < 2)
+            QCOMPARE(SectionLines(m_iniPath, "ExternalControl").size(), 1);
+        if (client == AnswersAfterCancel)
+            QTRY_VERIFY(standIn.m_bWrote);
     }
 
     void logButtonsOfTheSheetActAtOnce()
     {
-        CStandInClient client(m_iniPath, m_logPath, CStandInClient::AnswerAfterDelay);
-        client.start();
-        CBoxCanceller canceller(10000);
+        CStandInClient standIn(m_iniPath, m_logPath, AnswersAfterDelay);
         QStringList opened;
         qint64 nSizeAfterClear = -1;
-        const int nResult = RunSheet([&](CPropertySheet &sheet) {
-            QTabBar *pBar = sheet.findChild<QTabWidget *>()->tabBar();
-            QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(3).center());
-            QTest::mouseClick(sheet.findChild<QPushButton *>("showLogButton"), Qt::LeftButton);
-            opened = m_opened;
-            QTest::mouseClick(sheet.findChild<QPushButton *>("clearLogButton"), Qt::LeftButton);
-            nSizeAfterClear = QFileInfo(m_logPath).size();
-            QTest::mouseClick(sheet.findChild<QPushButton *>("IDCANCEL"), Qt::LeftButton);
-        });
+        const int nResult = RunModal<CPropertySheet>(
+            [this] { return CConfigureSheet::Run(nullptr, &m_doc, m_pAlice); },
+            [&](CPropertySheet &sheet) {
+                QTabBar *pBar = sheet.findChild<QTabWidget *>()->tabBar();
+                QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->tabRect(3).center());
+                Click(sheet, "showLogButton");
+                opened = m_opened;
+                Click(sheet, "clearLogButton");
+                nSizeAfterClear = QFileInfo(m_logPath).size();
+                Click(sheet, "IDCANCEL");
+            },
+            [](CPropertySheet &sheet) { sheet.DestroyWindow(); });
         QCOMPARE(nResult, int(CPropertySheet::IDCANCEL));
-        QVERIFY(!canceller.m_bPressed);
-        QCOMPARE(opened, QStringList({m_logPath + ":fresh log"}));
-        QCOMPARE(nSizeAfterClear, 0);
+        QCOMPARE(opened, QStringList("fresh log"));
         // Cancel takes back nothing the buttons did, and writes nothing else.
+        QCOMPARE(nSizeAfterClear, 0);
         QVERIFY(QFile::exists(m_logPath));
         QCOMPARE(SectionLines(m_iniPath, "Parameters"), QList<QByteArray>());
     }
 
 private:
-    int RunSheet(const std::function<void(CPropertySheet &)> &action)
-    {
-        QTimer::singleShot(0, [action] {
-            auto *pSheet = qobject_cast<CPropertySheet *>(QApplication::activeModalWidget());
-            QVERIFY(pSheet);
-            action(*pSheet);
-            if (pSheet->isVisible())
-                pSheet->DestroyWindow();
-        });
-        return CConfigureSheet::Run(nullptr, &m_doc, m_pAlice);
-    }
-
     QTemporaryDir m_dir;
     CAdminDoc m_doc;
     CUser *m_pAlice = nullptr;
-    QString m_iniPath;
-    QString m_logPath;
+    QString m_iniPath, m_logPath;
     QStringList m_opened;
 };
 
