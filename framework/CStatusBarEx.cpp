@@ -122,7 +122,11 @@ void CStatusBarEx::OnKeyEvent(const QKeyEvent *pEvent)
 #else
     const bool bPress = pEvent->type() == QEvent::KeyPress;
     const int nKey = pEvent->key();
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    // Only an event that came from the X server carries its modifier state;
+    // a synthesized one (no scan code) is followed like on other platforms.
+    const bool bFromX = QGuiApplication::platformName() == QLatin1String("xcb")
+                        && pEvent->nativeScanCode() != 0;
+    if (bFromX) {
         // X reports the modifier state from before the event: a lock key's
         // own press is about to flip it, every other key shows it as is.
         const quint32 mods = pEvent->nativeModifiers();

@@ -14,23 +14,15 @@ namespace {
 
 constexpr int kCmd = 40001;
 
-// Runs a real event loop for a while, so that the loop goes idle the way it
-// does between user actions (QTest::qWait never waits inside the loop).
-void RunEventLoop(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 struct Fixture
 {
     CCmdRoute route;
     std::array<CCmdTarget, CCmdRoute::SlotCount> targets;
     QAction action{QStringLiteral("cmd"), nullptr};
 
-    Fixture()
+    explicit Fixture(bool bIdle = false)
     {
+        route.SetIdleUpdates(bIdle);
         for (int i = 0; i < CCmdRoute::SlotCount; ++i)
             route.SetTarget(CCmdRoute::Slot(i), &targets[i]);
         route.AddAction(kCmd, &action);
@@ -48,12 +40,9 @@ private Q_SLOTS:
     void firstTargetWithHandlerRuns();
     void updateHandlerDecides_data();
     void updateHandlerDecides();
-    void firstUpdateHandlerOnRouteWins();
     void disabledCommandIsNotRun();
     void destroyedTargetLeavesRoute();
-    void menuIsUpdatedBeforeItOpens();
-    void idleLoopUpdatesActions();
-    void checkStateSurvivesUpdateWithoutCheck();
+    void statesFollowMenuOpeningAndIdleTime();
 };
 
 void TestCmdRoute::firstTargetWithHandlerRuns_data()
@@ -69,7 +58,6 @@ void TestCmdRoute::firstTargetWithHandlerRuns_data()
     QTest::newRow("view before application") << 9 << int(CCmdRoute::View);
     QTest::newRow("document before frame") << 6 << int(CCmdRoute::Document);
     QTest::newRow("frame before application") << 12 << int(CCmdRoute::Frame);
-    QTest::newRow("all") << 15 << int(CCmdRoute::View);
 }
 
 void TestCmdRoute::firstTargetWithHandlerRuns()
@@ -77,7 +65,6 @@ void TestCmdRoute::firstTargetWithHandlerRuns()
     QFETCH(int, handlers);
     QFETCH(int, expectedSlot);
     Fixture f;
-    f.route.SetIdleUpdates(false);
     QList<int> ran;
     for (int i = 0; i < CCmdRoute::SlotCount; ++i)
         if (handlers & (1 << i))
@@ -101,7 +88,6 @@ void TestCmdRoute::updateHandlerDecides_data()
     QTest::newRow("check only, no handler") << false << -1 << 1 << false << true;
     QTest::newRow("enables without handler") << false << 1 << 0 << true << false;
     QTest::newRow("disables despite handler") << true << 0 << -1 << false << false;
-    QTest::newRow("enabled and checked") << true << 1 << 1 << true << true;
 }
 
 void TestCmdRoute::updateHandlerDecides()
@@ -112,9 +98,9 @@ void TestCmdRoute::updateHandlerDecides()
     QFETCH(bool, expectedEnabled);
     QFETCH(bool, expectedChecked);
     Fixture f;
-    f.route.SetIdleUpdates(false);
     // Handler in the view, update handler in the document: they need not
-    // sit on the same target.
+    // sit on the same target. A later update handler (the application's)
+    // is not asked once the document's has answered.
     if (hasHandler)
         f.targets[CCmdRoute::View].AddCommand(kCmd, [] {});
     f.targets[CCmdRoute::Document].AddUpdateCommandUI(kCmd, [=](CCmdUI *pCmdUI) {
@@ -123,20 +109,13 @@ void TestCmdRoute::updateHandlerDecides()
         if (check >= 0)
             pCmdUI->SetCheck(check);
     });
+    f.targets[CCmdRoute::App].AddUpdateCommandUI(kCmd, [](CCmdUI *pCmdUI) {
+        pCmdUI->Enable(true);
+        pCmdUI->SetCheck(0);
+    });
     f.route.UpdateAll();
     QCOMPARE(f.action.isEnabled(), expectedEnabled);
     QCOMPARE(f.action.isChecked(), expectedChecked);
-}
-
-void TestCmdRoute::firstUpdateHandlerOnRouteWins()
-{
-    Fixture f;
-    f.route.SetIdleUpdates(false);
-    f.targets[CCmdRoute::App].AddCommand(kCmd, [] {});
-    f.targets[CCmdRoute::Frame].AddUpdateCommandUI(kCmd, [](CCmdUI *p) { p->Enable(false); });
-    f.targets[CCmdRoute::App].AddUpdateCommandUI(kCmd, [](CCmdUI *p) { p->Enable(true); });
-    f.route.UpdateAll();
-    QVERIFY(!f.action.isEnabled());
 }
 
 void TestCmdRoute::disabledCommandIsNotRun()
@@ -144,7 +123,6 @@ void TestCmdRoute::disabledCommandIsNotRun()
     // The action may still look enabled (no pass has run since the state
     // changed): executing must ask the route again.
     Fixture f;
-    f.route.SetIdleUpdates(false);
     bool bAllowed = true;
     int nRuns = 0;
     f.targets[CCmdRoute::View].AddCommand(kCmd, [&] { ++nRuns; });
@@ -176,48 +154,28 @@ void TestCmdRoute::destroyedTargetLeavesRoute()
     QVERIFY(!route.Execute(kCmd));
 }
 
-void TestCmdRoute::menuIsUpdatedBeforeItOpens()
+void TestCmdRoute::statesFollowMenuOpeningAndIdleTime()
 {
-    Fixture f;
-    f.route.SetIdleUpdates(false);
+    Fixture f(true);
     QMenu menu;
     menu.addAction(&f.action);
     f.route.WatchMenu(&menu);
-    f.route.UpdateAll();
-    QVERIFY(!f.action.isEnabled());
+    bool bChecked = false;
+    f.targets[CCmdRoute::Frame].AddUpdateCommandUI(kCmd, [&](CCmdUI *p) { p->SetCheck(bChecked); });
 
-    f.targets[CCmdRoute::Document].AddCommand(kCmd, [] {});
+    // A handler that appears later (a view made after the frame) shows as
+    // soon as the menu is about to open...
+    f.targets[CCmdRoute::View].AddCommand(kCmd, [] {});
     QVERIFY(!f.action.isEnabled());
     Q_EMIT menu.aboutToShow();
     QVERIFY(f.action.isEnabled());
-}
 
-void TestCmdRoute::idleLoopUpdatesActions()
-{
-    Fixture f;
-    bool bChecked = false;
-    f.targets[CCmdRoute::Frame].AddUpdateCommandUI(kCmd, [&](CCmdUI *p) { p->SetCheck(bChecked); });
-    RunEventLoop(20);
-    QVERIFY(!f.action.isEnabled());
-    QVERIFY(!f.action.isChecked());
-
-    // A handler that appears later (a view created after the frame) and a
-    // state that changes without any command both show once the loop idles.
-    f.targets[CCmdRoute::View].AddCommand(kCmd, [] {});
+    // ...and a state that changes without any command shows once the event
+    // loop goes idle (a real loop: QTest::qWait never waits inside one).
     bChecked = true;
-    RunEventLoop(20);
-    QVERIFY(f.action.isEnabled());
-    QVERIFY(f.action.isChecked());
-}
-
-void TestCmdRoute::checkStateSurvivesUpdateWithoutCheck()
-{
-    Fixture f;
-    f.route.SetIdleUpdates(false);
-    f.action.setCheckable(true);
-    f.action.setChecked(true);
-    f.targets[CCmdRoute::App].AddCommand(kCmd, [] {});
-    f.route.UpdateAll();
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
     QVERIFY(f.action.isChecked());
 }
 
