@@ -18,7 +18,8 @@ CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
 
     auto *pIcon = new QLabel(this);
     pIcon->setObjectName(QStringLiteral("AboutIcon"));
-    pIcon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
+    const QIcon icon = parent ? parent->window()->windowIcon() : QApplication::windowIcon();
+    pIcon->setPixmap(icon.pixmap(48, 48));
     pIcon->setAlignment(Qt::AlignTop);
 
     const QString name = GlobalVarsForDll::csSoftName.isEmpty()
