@@ -1,0 +1,58 @@
+#include "app/CAdminApp.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool IsSet(const char *pszName)
+{
+    const char *pszValue = std::getenv(pszName);
+    return pszValue && *pszValue;
+}
+
+// Without a display the toolkit would abort with a message about platform
+// plug-ins; say plainly what is missing and how to run the program anyway.
+bool CheckDisplay(int argc, char **argv)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM"))
+        return true;
+    std::string command;
+    for (int i = 0; i < argc; ++i) {
+        if (i)
+            command += ' ';
+        command += argv[i];
+    }
+    std::fprintf(stderr,
+                 "corvane-admin: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                 "This is a desktop program. To run it on a machine without a screen, start it\n"
+                 "under a virtual X server:\n"
+                 "\n"
+                 "    xvfb-run -a %s\n",
+                 command.c_str());
+    return false;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!CheckDisplay(argc, argv))
+        return 2;
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Corvane"));
+
+    CAdminApp theApp;
+    if (!theApp.InitInstance())
+        return 1;
+    return application.exec();
+}
