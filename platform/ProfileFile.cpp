@@ -303,7 +303,7 @@ void ProfileFile::BuildKeyIndex()
     for (size_t s = 1; s < m_sections.size(); ++s) {
         if (!m_sections[s].first)
             continue;
-        const auto [from, to] = m_sectionKeys[s];
+        const qsizetype from = m_sectionKeys[s].first, to = m_sectionKeys[s].second;
         hashes.resize(size_t(to - from));
         for (qsizetype k = from; k < to; ++k)
             hashes[size_t(k - from)] = FoldedHash(KeyName(m_keys[size_t(k)]), quint32(s));
@@ -338,7 +338,8 @@ qsizetype ProfileFile::FindKey(qsizetype sectionIndex, const QByteArray &key) co
     std::optional<QByteArrayView> name = ArgumentView(key);
     if (!name)
         return -1;
-    const auto [from, to] = m_sectionKeys[size_t(sectionIndex)];
+    const qsizetype from = m_sectionKeys[size_t(sectionIndex)].first;
+    const qsizetype to = m_sectionKeys[size_t(sectionIndex)].second;
     return FindSlot(m_keySlots, FoldedHash(*name, quint32(sectionIndex)), [&](qsizetype k) {
         return k >= from && k < to && FoldedEqual(KeyName(m_keys[size_t(k)]), *name);
     });
