@@ -4,9 +4,9 @@
 #include "store/CUser.h"
 #include "store/CUserStatus.h"
 #include "view/CListViewEx.h"
+#include "view/CSortKey.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -22,58 +22,12 @@ bool SameStatus(const CUserStatus &a, const CUserStatus &b)
            && a.readFailed == b.readFailed;
 }
 
-// The key of a text in the list's case-insensitive order.
-QString SortText(const QByteArray &text)
-{
-    return QString::fromLocal8Bit(text).toCaseFolded();
-}
-
-int Sign(int n)
-{
-    return (n > 0) - (n < 0);
-}
-
 Qt::Alignment AlignmentOf(int nAlignment)
 {
     switch (nAlignment) {
     case 1: return Qt::AlignRight | Qt::AlignVCenter;
     case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
     default: return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
-enum class SortKind { Text, Time, Number, None };
-
-SortKind SortKindOf(int nField)
-{
-    switch (nField) {
-    case CUser::ColLogin:
-    case CUser::ColFullName:
-    case CUser::ColConnected:
-    case CUser::ColVersion:
-    case CUser::ColLevel:
-    case CUser::ColLanguage:
-        return SortKind::Text;
-    case CUser::ColLogon:
-    case CUser::ColLogoff:
-    case CUser::ColLastInstall:
-        return SortKind::Time;
-    case CUser::ColOS:
-        return SortKind::Number;
-    default:
-        return SortKind::None; // "Old Version" and anything unknown: all rows equal
-    }
-}
-
-// The number a time or number column sorts by; larger comes first.
-qint64 NumberKey(const CUserStatus &status, int nField)
-{
-    switch (nField) {
-    case CUser::ColLogon: return status.logonTime;
-    case CUser::ColLogoff: return status.logoffTime;
-    case CUser::ColLastInstall: return status.lastInstallTime;
-    case CUser::ColOS: return status.os;
-    default: return 0;
     }
 }
 
@@ -105,7 +59,7 @@ QVariant CUserListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.model() != this || index.row() >= int(m_rows.size())
         || index.column() >= m_columns.size())
         return {};
-    const Row &row = m_rows[size_t(index.row())];
+    const Row &row = *m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
         const size_t nColumn = size_t(index.column());
@@ -138,14 +92,15 @@ void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
     if (!m_columns.isEmpty()) {
         beginRemoveColumns(QModelIndex(), 0, int(m_columns.size()) - 1);
         m_columns.clear();
-        for (Row &row : m_rows)
-            row.texts.clear();
+        for (const std::unique_ptr<Row> &pRow : m_rows)
+            pRow->texts.clear();
         endRemoveColumns();
     }
     if (!columns.isEmpty()) {
         beginInsertColumns(QModelIndex(), 0, int(qMin<qsizetype>(columns.size(), kMaxColumns)) - 1);
         m_columns = columns.first(qMin<qsizetype>(columns.size(), kMaxColumns));
-        for (Row &row : m_rows) {
+        for (const std::unique_ptr<Row> &pRow : m_rows) {
+            Row &row = *pRow;
             if (row.object.IsUser()) {
                 FillUserTexts(row, now);
                 NoteUserState(row);
@@ -166,7 +121,7 @@ int CUserListModel::GetField(int nColumn) const
 
 CRowObject CUserListModel::GetRowObject(int nRow) const
 {
-    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].object : CRowObject();
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)]->object : CRowObject();
 }
 
 int CUserListModel::FindRow(const CRowObject &object) const
@@ -181,25 +136,25 @@ QByteArray CUserListModel::GetCellText(int nRow, int nColumn) const
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return {};
-    const std::vector<QByteArray> &texts = m_rows[size_t(nRow)].texts;
+    const std::vector<QByteArray> &texts = m_rows[size_t(nRow)]->texts;
     return nColumn >= 0 && size_t(nColumn) < texts.size() ? texts[size_t(nColumn)] : QByteArray();
 }
 
 int CUserListModel::GetRowImage(int nRow) const
 {
-    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].nImage : -1;
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)]->nImage : -1;
 }
 
 int CUserListModel::GetRowState(int nRow) const
 {
-    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)].nState : 0;
+    return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)]->nState : 0;
 }
 
 void CUserListModel::SetRowState(int nRow, int nState, int nMask)
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
-    Row &row = m_rows[size_t(nRow)];
+    Row &row = *m_rows[size_t(nRow)];
     const int nNew = (row.nState & ~nMask) | (nState & nMask);
     if (nNew == row.nState)
         return;
@@ -233,29 +188,29 @@ void CUserListModel::FillUserTexts(Row &row, qint64 now)
         row.texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
 }
 
-CUserListModel::Row CUserListModel::MakeUserRow(CUser *pUser, qint64 now)
+std::unique_ptr<CUserListModel::Row> CUserListModel::MakeUserRow(CUser *pUser, qint64 now)
 {
-    Row row;
-    row.object = CRowObject::User(pUser);
-    FillUserTexts(row, now);
-    return row;
+    auto pRow = std::make_unique<Row>();
+    pRow->object = CRowObject::User(pUser);
+    FillUserTexts(*pRow, now);
+    return pRow;
 }
 
-CUserListModel::Row CUserListModel::MakeGroupRow(CGroup *pGroup) const
+std::unique_ptr<CUserListModel::Row> CUserListModel::MakeGroupRow(CGroup *pGroup) const
 {
-    Row row;
-    row.object = CRowObject::Group(pGroup);
-    row.groupName = pGroup->GetName();
-    row.nImage = ImgGroup;
-    row.texts.assign(size_t(m_columns.size()), QByteArray());
-    if (!row.texts.empty())
-        row.texts[0] = row.groupName;
-    return row;
+    auto pRow = std::make_unique<Row>();
+    pRow->object = CRowObject::Group(pGroup);
+    pRow->groupName = pGroup->GetName();
+    pRow->nImage = ImgGroup;
+    pRow->texts.assign(size_t(m_columns.size()), QByteArray());
+    if (!pRow->texts.empty())
+        pRow->texts[0] = pRow->groupName;
+    return pRow;
 }
 
 bool CUserListModel::RefreshRow(int nRow, bool bForce, qint64 now)
 {
-    Row &row = m_rows[size_t(nRow)];
+    Row &row = *m_rows[size_t(nRow)];
     CUser *pUser = row.object.GetUser();
     if (!pUser)
         return false;
@@ -341,13 +296,13 @@ int CUserListModel::RefreshUser(CUser *pUser, bool bForce, qint64 now)
 void CUserListModel::RefreshAllUsers(bool bForce, qint64 now)
 {
     for (int nRow = 0; nRow < int(m_rows.size()); ++nRow)
-        if (m_rows[size_t(nRow)].object.IsUser())
+        if (m_rows[size_t(nRow)]->object.IsUser())
             RefreshRow(nRow, bForce, now);
 }
 
 void CUserListModel::AppendUsers(const QList<CUser *> &users, qint64 now)
 {
-    std::vector<Row> rows;
+    std::vector<std::unique_ptr<Row>> rows;
     rows.reserve(size_t(users.size()));
     for (CUser *pUser : users)
         if (pUser && FindRow(CRowObject::User(pUser)) < 0)
@@ -357,11 +312,11 @@ void CUserListModel::AppendUsers(const QList<CUser *> &users, qint64 now)
     const int nFirst = int(m_rows.size());
     beginInsertRows(QModelIndex(), nFirst, nFirst + int(rows.size()) - 1);
     m_rows.reserve(m_rows.size() + rows.size());
-    for (Row &row : rows) {
+    for (std::unique_ptr<Row> &pRow : rows) {
         if (m_bRowOfValid)
-            m_rowOf.insert(row.object.GetKey(), int(m_rows.size()));
-        m_rows.push_back(std::move(row));
-        NoteUserState(m_rows.back());
+            m_rowOf.insert(pRow->object.GetKey(), int(m_rows.size()));
+        m_rows.push_back(std::move(pRow));
+        NoteUserState(*m_rows.back());
     }
     endInsertRows();
 }
@@ -375,7 +330,7 @@ int CUserListModel::UpdateGroup(CGroup *pGroup)
         InsertGroups({pGroup});
         return 0;
     }
-    Row &row = m_rows[size_t(nRow)];
+    Row &row = *m_rows[size_t(nRow)];
     quint32 changed = 0;
     if (row.nImage != ImgGroup) {
         row.nImage = ImgGroup;
@@ -395,7 +350,7 @@ int CUserListModel::UpdateGroup(CGroup *pGroup)
 
 void CUserListModel::InsertGroups(const QList<CGroup *> &groups)
 {
-    std::vector<Row> rows;
+    std::vector<std::unique_ptr<Row>> rows;
     QSet<CGroup *> added;
     for (CGroup *pGroup : groups)
         if (pGroup && !added.contains(pGroup) && FindRow(CRowObject::Group(pGroup)) < 0) {
@@ -455,7 +410,7 @@ void CUserListModel::RemoveRows(QList<int> rows)
         ++i;
         beginRemoveRows(QModelIndex(), nFirst, nLast);
         for (int nRow = nFirst; nRow <= nLast; ++nRow) {
-            const CRowObject &object = m_rows[size_t(nRow)].object;
+            const CRowObject &object = m_rows[size_t(nRow)]->object;
             m_groupRows.remove(object.GetGroup());
             m_failedUsers.remove(object.GetUser());
         }
@@ -472,7 +427,7 @@ void CUserListModel::EnsureRowIndex() const
     m_rowOf.clear();
     m_rowOf.reserve(qsizetype(m_rows.size()));
     for (size_t i = 0; i < m_rows.size(); ++i)
-        m_rowOf.insert(m_rows[i].object.GetKey(), int(i));
+        m_rowOf.insert(m_rows[i]->object.GetKey(), int(i));
     m_bRowOfValid = true;
 }
 
@@ -490,8 +445,8 @@ void CUserListModel::RebuildExpiries()
     const int nConnected = ConnectedColumn();
     if (nConnected < 0)
         return;
-    for (const Row &row : m_rows)
-        if (row.object.IsUser() && IsConnectionAnswer(row.texts[size_t(nConnected)]))
+    for (const std::unique_ptr<Row> &pRow : m_rows)
+        if (const Row &row = *pRow; row.object.IsUser() && IsConnectionAnswer(row.texts[size_t(nConnected)]))
             m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1,
                                row.object.GetUser());
 }
@@ -515,25 +470,25 @@ int CUserListModel::CompareRows(int nRowA, int nRowB, int nColumn) const
 {
     if (nRowA < 0 || nRowB < 0 || nRowA >= int(m_rows.size()) || nRowB >= int(m_rows.size()))
         return 0;
-    const Row &a = m_rows[size_t(nRowA)];
-    const Row &b = m_rows[size_t(nRowB)];
+    const Row &a = *m_rows[size_t(nRowA)];
+    const Row &b = *m_rows[size_t(nRowB)];
     if (a.object.IsGroup() && b.object.IsGroup())
-        return Sign(SortText(a.groupName).compare(SortText(b.groupName)));
+        return CSortKey::CompareTexts(a.groupName, b.groupName);
     if (a.object.IsGroup())
         return -1;
     if (b.object.IsGroup())
         return 1;
     const int nField = GetField(nColumn);
-    switch (SortKindOf(nField)) {
-    case SortKind::Text:
-        return Sign(SortText(a.texts[size_t(nColumn)]).compare(SortText(b.texts[size_t(nColumn)])));
-    case SortKind::Time:
-    case SortKind::Number: {
-        const qint64 ka = NumberKey(*a.pStatus, nField);
-        const qint64 kb = NumberKey(*b.pStatus, nField);
+    switch (CSortKey::KindOf(nField)) {
+    case CSortKey::Kind::Text:
+        return CSortKey::CompareTexts(a.texts[size_t(nColumn)], b.texts[size_t(nColumn)]);
+    case CSortKey::Kind::Time:
+    case CSortKey::Kind::Number: {
+        const qint64 ka = CSortKey::NumberKey(*a.pStatus, nField);
+        const qint64 kb = CSortKey::NumberKey(*b.pStatus, nField);
         return ka > kb ? -1 : (ka < kb ? 1 : 0);
     }
-    case SortKind::None:
+    case CSortKey::Kind::None:
         break;
     }
     return 0;
@@ -547,31 +502,37 @@ void CUserListModel::Sort(int nColumn)
     std::vector<int> order;
     order.reserve(m_rows.size());
     {
-        std::vector<std::pair<QString, int>> keys;
+        std::vector<std::pair<QByteArray, int>> keys;
         for (size_t i = 0; i < m_rows.size(); ++i)
-            if (m_rows[i].object.IsGroup())
-                keys.emplace_back(SortText(m_rows[i].groupName), int(i));
+            if (m_rows[i]->object.IsGroup())
+                keys.emplace_back(CSortKey::TextKey(m_rows[i]->groupName), int(i));
         std::sort(keys.begin(), keys.end());
         for (const auto &key : keys)
             order.push_back(key.second);
     }
     const int nField = GetField(nColumn);
-    const SortKind kind = SortKindOf(nField);
-    if (kind == SortKind::Text) {
-        std::vector<std::pair<QString, int>> keys;
+    const CSortKey::Kind kind = CSortKey::KindOf(nField);
+    if (kind == CSortKey::Kind::Text) {
+        std::vector<QByteArray> texts;
+        std::vector<CSortKey::Packed> keys;
+        texts.reserve(m_rows.size() - order.size());
         keys.reserve(m_rows.size() - order.size());
         for (size_t i = 0; i < m_rows.size(); ++i)
-            if (m_rows[i].object.IsUser())
-                keys.emplace_back(SortText(m_rows[i].texts[size_t(nColumn)]), int(i));
+            if (m_rows[i]->object.IsUser()) {
+                texts.push_back(CSortKey::TextKey(m_rows[i]->texts[size_t(nColumn)]));
+                keys.push_back(CSortKey::Packed::Make(texts.back(), int(i)));
+            }
         std::sort(keys.begin(), keys.end());
-        for (const auto &key : keys)
-            order.push_back(key.second);
+        for (const CSortKey::Packed &key : keys)
+            order.push_back(key.nRow);
     } else {
         std::vector<std::pair<qint64, int>> keys;
         keys.reserve(m_rows.size() - order.size());
         for (size_t i = 0; i < m_rows.size(); ++i)
-            if (m_rows[i].object.IsUser())
-                keys.emplace_back(kind == SortKind::None ? 0 : -NumberKey(*m_rows[i].pStatus, nField),
+            if (m_rows[i]->object.IsUser())
+                keys.emplace_back(kind == CSortKey::Kind::None
+                                      ? 0
+                                      : -CSortKey::NumberKey(*m_rows[i]->pStatus, nField),
                                   int(i));
         // Negated keys: the largest time or number comes first.
         std::sort(keys.begin(), keys.end());
@@ -586,20 +547,41 @@ void CUserListModel::Sort(int nColumn)
         return;
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(m_rows.size());
-    std::vector<Row> rows;
-    rows.reserve(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        newRowOf[size_t(order[i])] = int(i);
-        rows.push_back(std::move(m_rows[size_t(order[i])]));
-    }
-    m_rows.swap(rows);
+    ApplyOrder(order);
     m_bRowOfValid = false;
     const QModelIndexList from = persistentIndexList();
-    QModelIndexList to;
-    to.reserve(from.size());
-    for (const QModelIndex &index : from)
-        to.append(createIndex(newRowOf[size_t(index.row())], index.column()));
-    changePersistentIndexList(from, to);
+    if (!from.isEmpty()) {
+        std::vector<int> newRowOf(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            newRowOf[size_t(order[i])] = int(i);
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex &index : from)
+            to.append(createIndex(newRowOf[size_t(index.row())], index.column()));
+        changePersistentIndexList(from, to);
+    }
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CUserListModel::ApplyOrder(const std::vector<int> &order)
+{
+    // Row i takes the row that was at order[i]. Done in place, cycle by
+    // cycle, so that a sort moves each row once and allocates no second list.
+    std::vector<bool> placed(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (placed[i])
+            continue;
+        std::unique_ptr<Row> held = std::move(m_rows[i]);
+        size_t j = i;
+        for (;;) {
+            placed[j] = true;
+            const size_t k = size_t(order[j]);
+            if (k == i) {
+                m_rows[j] = std::move(held);
+                break;
+            }
+            m_rows[j] = std::move(m_rows[k]);
+            j = k;
+        }
+    }
 }

@@ -126,19 +126,21 @@ private:
     };
     using Expiry = std::pair<qint64, CUser *>;
 
-    Row MakeUserRow(CUser *pUser, qint64 now);
-    Row MakeGroupRow(CGroup *pGroup) const;
+    std::unique_ptr<Row> MakeUserRow(CUser *pUser, qint64 now);
+    std::unique_ptr<Row> MakeGroupRow(CGroup *pGroup) const;
     void FillUserTexts(Row &row, qint64 now);
     // Updates row nRow from its user; returns whether anything changed.
     bool RefreshRow(int nRow, bool bForce, qint64 now);
     void NoteUserState(const Row &row);
     void AnnounceChanges(int nRow, quint32 changedColumns);
     void RemoveRows(QList<int> rows);
+    void ApplyOrder(const std::vector<int> &order);
     void EnsureRowIndex() const;
     void RebuildExpiries();
     int ConnectedColumn() const;
 
-    std::vector<Row> m_rows;
+    // Rows are held by pointer so that a sort moves pointers, not rows.
+    std::vector<std::unique_ptr<Row>> m_rows;
     QList<Column> m_columns;
     mutable QHash<const void *, int> m_rowOf;
     mutable bool m_bRowOfValid = true;
