@@ -98,16 +98,21 @@ private Q_SLOTS:
         // every user, and one more shared group.
         QHash<QByteArray, QByteArray> lastCode;
         QList<QByteArray> models;
-        quint64 toolWrites = 0, toolFailures = 0;
+        quint64 toolWrites = 0;
+        QStringList toolFailures;
+        const auto tool = [&](const ProfileResult &result) {
+            ++toolWrites;
+            if (!result.ok)
+                toolFailures << result.message;
+            return result.ok;
+        };
         int pass = 0;
         while (!simulator.HasEnded()) {
             for (CUser *user : doc.GetUsers()) {
                 const QByteArray tag = QByteArray::number(pass) + '-' + user->GetLogin();
                 const QByteArray model = "m" + tag;
-                const bool modelOk = user->SetModel(model, 1).ok;
-                const bool codeOk = user->SetYourKey("k" + tag).ok;
-                toolWrites += 2;
-                toolFailures += !modelOk + !codeOk;
+                const bool modelOk = tool(user->SetModel(model, 1));
+                const bool codeOk = tool(user->SetYourKey("k" + tag));
                 if (modelOk)
                     models << user->GetLogin() + '/' + model;
                 if (codeOk)
@@ -118,8 +123,7 @@ private Q_SLOTS:
             auto group = std::make_unique<CGroup>("g" + QByteArray::number(pass));
             group->append(doc.GetUsers().at(pass % kUsers));
             doc.AddGroup(std::move(group));
-            toolFailures += !doc.SaveGroups().ok;
-            ++toolWrites;
+            tool(doc.SaveGroups());
             ++pass;
         }
         PlatformTestHooks::Reset();
@@ -180,11 +184,11 @@ private Q_SLOTS:
         // Every model a client took up was one the tool asked for and is
         // still asked for (the clients leave requests in place).
         qInfo("soak: %d rounds of %d clients, %d passes of the tool", rounds, kUsers, pass);
-        qInfo("soak: tool writes %llu (failed %llu), client writes %lld (journal %lld, failed %lld)",
-              toolWrites, toolFailures, counts.value("writes"), clientChanges,
+        qInfo("soak: tool writes %llu (failed %lld), client writes %lld (journal %lld, failed %lld)",
+              toolWrites, qint64(toolFailures.size()), counts.value("writes"), clientChanges,
               counts.value("failedwrites"));
         qInfo("soak: tool writes redone on fresh text after their last check: %d",
-              replaceAttempts - int(toolWrites - toolFailures));
+              replaceAttempts - int(toolWrites - toolFailures.size()));
         qInfo("soak: lost writes: tool %lld, clients %lld", qint64(lostTool.size()),
               qint64(lostClient.size()));
         qInfo("soak: clients took %lld models, %lld parameters, %lld logons, %lld logoffs",
@@ -192,7 +196,7 @@ private Q_SLOTS:
               counts.value("logoffs"));
 
         QCOMPARE(clientChanges, counts.value("writes"));
-        QCOMPARE(toolFailures, 0u);
+        QVERIFY2(toolFailures.isEmpty(), qPrintable(toolFailures.mid(0, 5).join(u'\n')));
         QCOMPARE(counts.value("failedwrites"), 0);
         QVERIFY(counts.value("models") > 0);
         QVERIFY2(lostTool.isEmpty(), qPrintable(lostTool.mid(0, 20).join(u'\n')));
