@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -99,6 +100,12 @@ bool CDisplayWnd::OnInitDialog()
         rows.append(pColumn.get());
     }
     ShowRows(rows);
+    // Eleven columns at most: all of them in sight, nothing to scroll.
+    if (const int nRows = pList->topLevelItemCount(); nRows > 0)
+        pList->setMinimumHeight(pList->header()->sizeHint().height()
+                                + nRows * pList->sizeHintForRow(0) + 2 * pList->frameWidth() + 2);
+    pList->setMinimumWidth(kColumnWidth + pList->verticalScrollBar()->sizeHint().width()
+                           + 2 * pList->frameWidth());
     return true;
 }
 
@@ -161,8 +168,18 @@ void CDisplayWnd::OnSort()
 
 bool CDisplayWnd::OnApply()
 {
-    if (m_pView)
+    // A list without columns has no cells to keep selected: the rows the
+    // administrator selected are taken along by what they show.
+    QList<CRowObject> selected;
+    CRowObject current;
+    if (m_pView && m_pView->selectionModel()) {
+        for (const QItemSelectionRange &range : m_pView->selectionModel()->selection())
+            for (int nRow = range.top(); nRow <= range.bottom(); ++nRow)
+                if (!selected.contains(m_pView->GetRowObject(nRow)))
+                    selected.append(m_pView->GetRowObject(nRow));
+        current = m_pView->GetRowObject(m_pView->selectionModel()->currentIndex().row());
         m_pView->DeleteColumns();
+    }
     if (m_pColumns) {
         CColumnOrder::Apply(GetRows(), *m_pColumns);
         if (m_pView) {
@@ -170,7 +187,23 @@ bool CDisplayWnd::OnApply()
             m_pView->FillList(false);
         }
     }
+    if (m_pView && m_pView->selectionModel() && m_pView->model()->columnCount() > 0)
+        Reselect(selected, current);
     return CPropertyPage::OnApply();
+}
+
+void CDisplayWnd::Reselect(const QList<CRowObject> &selected, const CRowObject &current)
+{
+    QItemSelectionModel *pSelection = m_pView->selectionModel();
+    const QAbstractItemModel *pModel = m_pView->model();
+    const int nLastColumn = pModel->columnCount() - 1;
+    QItemSelection selection;
+    for (const CRowObject &object : selected)
+        if (const int nRow = m_pView->FindRow(object); nRow >= 0)
+            selection.select(pModel->index(nRow, 0), pModel->index(nRow, nLastColumn));
+    if (const int nRow = m_pView->FindRow(current); current && nRow >= 0)
+        pSelection->setCurrentIndex(pModel->index(nRow, 0), QItemSelectionModel::NoUpdate);
+    pSelection->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 // --- Drag and drop ---------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "framework/CImageList.h"
 #include "framework/CPropertyPage.h"
+#include "view/CRowObject.h"
 
 #include <QList>
 #include <QPoint>
@@ -63,6 +64,7 @@ protected:
 
 private:
     void ShowRows(const QList<CColumn *> &rows, CColumn *pSelect = nullptr);
+    void Reselect(const QList<CRowObject> &selected, const CRowObject &current);
     void OnToggle();
     void OnSort();
     void OnBeginDrag(int nRow, QPoint global);
