@@ -6,7 +6,6 @@
 #include "ui_CGeneralWnd.h"
 
 #include <QFontMetrics>
-#include <QStyle>
 
 #include <algorithm>
 
@@ -40,8 +39,17 @@ void CGeneralWnd::CreateControls()
 {
     m_pUi = std::make_unique<Ui::CGeneralWnd>();
     m_pUi->setupUi(this);
-    for (int nIcon = 0; nIcon < CPropertyIcons::ConnectionIconCount; ++nIcon)
+    int nIconWidth = 0;
+    for (int nIcon = 0; nIcon < CPropertyIcons::ConnectionIconCount; ++nIcon) {
         Icon(nIcon)->setPixmap(CPropertyIcons::ConnectionPixmap(nIcon));
+        nIconWidth = std::max({nIconWidth, Icon(nIcon)->sizeHint().width(),
+                               Icon(nIcon)->minimumWidth()});
+    }
+    // The version fields end where the connection fields do, left of the icons.
+    // A spacer gets no spacing before it, so it takes that width too.
+    m_pUi->versionIconSpace->changeSize(
+        nIconWidth + std::max(0, m_pUi->connectionLayout->horizontalSpacing()), 0,
+        QSizePolicy::Fixed, QSizePolicy::Minimum);
     // The labels stand in three grids and two boxes; one width lines the
     // fields up under each other.
     const QList<QLabel *> labels = {m_pUi->loginLabel, m_pUi->fullNameLabel, m_pUi->logonLabel,
@@ -52,7 +60,8 @@ void CGeneralWnd::CreateControls()
         nWidth = std::max(nWidth, pLabel->sizeHint().width());
     for (QLabel *pLabel : labels)
         pLabel->setMinimumWidth(nWidth);
-    const int nBoxIndent = style()->pixelMetric(QStyle::PM_LayoutLeftMargin);
+    const int nBoxIndent = m_pUi->connectionBox->contentsMargins().left()
+                           + m_pUi->connectionLayout->contentsMargins().left();
     m_pUi->loginLabel->setMinimumWidth(nWidth + nBoxIndent);
     m_pUi->fullNameLabel->setMinimumWidth(nWidth + nBoxIndent);
     m_pUi->osLabel->setMinimumWidth(nWidth + nBoxIndent);

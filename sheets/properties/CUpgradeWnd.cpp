@@ -5,6 +5,8 @@
 #include "uilib/CAppMessageBox.h"
 #include "uilib/GlobalVarsForDll.h"
 
+#include <QStyle>
+
 namespace {
 
 void SetRadio(QRadioButton *pButton, bool bChecked)
@@ -48,6 +50,11 @@ void CUpgradeWnd::CreateControls()
 {
     m_pUi = std::make_unique<Ui::CUpgradeWnd>();
     m_pUi->setupUi(this);
+    // Room for a server path; the button only needs its three dots.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    m_pUi->browseButton->setFixedWidth(m_pUi->browseButton->fontMetrics().horizontalAdvance(
+                                           QStringLiteral("...."))
+                                       + 2 * style()->pixelMetric(QStyle::PM_ButtonMargin));
     connect(m_pUi->nowRadio, &QRadioButton::clicked, this, &CUpgradeWnd::SaveMode);
     connect(m_pUi->restartRadio, &QRadioButton::clicked, this, &CUpgradeWnd::SaveMode);
     connect(m_pUi->browseButton, &QPushButton::clicked, this, &CUpgradeWnd::OnBrowse);
