@@ -59,7 +59,6 @@ public:
         QFile file(FilePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    bool Exists(const QString &name) const { return QFile::exists(FilePath(name)); }
 
     // Opens the document on Users.ini (written first) and builds the list
     // with its columns and rows, without its timers.

@@ -1,9 +1,9 @@
 #include "platform/PlatformTestHooks.h"
 #include "platform/Profile.h"
-#include "store/CPendingNotes.h"
 #include "store/CShareDirectory.h"
 #include "store/CUser.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,7 +28,6 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(m_dir.isValid());
         g_shareDirectory.Set(m_dir.path());
         for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files))
             QFile::remove(m_dir.filePath(name));
@@ -36,76 +35,53 @@ private Q_SLOTS:
     }
     void cleanup() { PlatformTestHooks::Reset(); }
 
-    void checkNotesCountsAndListsMissing_data()
+    void waitingItemsAreCountedAndMissingNotesListed_data()
     {
         QTest::addColumn<QByteArray>("userFile");
         QTest::addColumn<QStringList>("noteFiles");
-        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("notes");
         QTest::addColumn<QList<quint16>>("missing");
-        QTest::newRow("only note40 there") << QByteArray("[Notes]\r\n3=x\r\n12=y\r\n40=z\r\n")
-                                           << QStringList{"note40"} << 3
-                                           << QList<quint16>{3, 12};
-        QTest::newRow("no file") << QByteArray() << QStringList{} << 0 << QList<quint16>{};
-        QTest::newRow("no section") << QByteArray("[Groups]\r\n1=a\r\n") << QStringList{} << 0
-                                    << QList<quint16>{};
-        QTest::newRow("every note there") << QByteArray("[notes]\r\n7=\r\n8=\r\n")
-                                          << QStringList{"note7", "NOTE8"} << 2
-                                          << QList<quint16>{};
-        QTest::newRow("upgrade request waits but has no file")
+        QTest::addColumn<int>("notifications");
+        QTest::newRow("only note40 there")
+            << QByteArray("[Notes]\r\n3=x\r\n12=y\r\n40=z\r\n[Notifications]\r\na=1\r\nb=\r\n")
+            << QStringList{"note40"} << 3 << QList<quint16>{3, 12} << 2;
+        QTest::newRow("no file") << QByteArray() << QStringList{} << 0 << QList<quint16>{} << 0;
+        QTest::newRow("empty sections") << QByteArray("[Notes]\r\n[Notifications]\r\n")
+                                        << QStringList{} << 0 << QList<quint16>{} << 0;
+        QTest::newRow("names ignore case") << QByteArray("[notes]\r\n7=\r\n8=\r\n")
+                                           << QStringList{"note7", "NOTE8"} << 2
+                                           << QList<quint16>{} << 0;
+        QTest::newRow("upgrade request waits but has no note file")
             << QByteArray("[Notes]\r\nnewver=now\r\n5=a\r\n") << QStringList{} << 2
-            << QList<quint16>{5};
-        QTest::newRow("low 16 bits name the file")
+            << QList<quint16>{5} << 0;
+        QTest::newRow("low 16 bits name the note")
             << QByteArray("[Notes]\r\n65548=a\r\n65549=b\r\n") << QStringList{"note13"} << 2
-            << QList<quint16>{12};
+            << QList<quint16>{12} << 0;
         QTest::newRow("high numbers are signed in file names")
             << QByteArray("[Notes]\r\n65535=a\r\n40000=b\r\n")
-            << QStringList{"note-1", "note40000"} << 2 << QList<quint16>{40000};
-        QTest::newRow("duplicate keys count twice")
-            << QByteArray("[Notes]\r\n9=a\r\n9=b\r\n") << QStringList{} << 2
-            << QList<quint16>{9, 9};
+            << QStringList{"note-1", "note40000"} << 2 << QList<quint16>{40000} << 0;
+        QTest::newRow("duplicate keys count twice") << QByteArray("[Notes]\r\n9=a\r\n9=b\r\n")
+                                                    << QStringList{} << 2
+                                                    << QList<quint16>{9, 9} << 0;
     }
-    void checkNotesCountsAndListsMissing()
+    void waitingItemsAreCountedAndMissingNotesListed()
     {
         QFETCH(QByteArray, userFile);
         QFETCH(QStringList, noteFiles);
-        QFETCH(int, count);
+        QFETCH(int, notes);
         QFETCH(QList<quint16>, missing);
+        QFETCH(int, notifications);
         if (!userFile.isNull())
             Write("alice.INI", userFile);
         for (const QString &name : noteFiles)
             Write(name, "note text");
+        // What the caller already holds stays in front.
+        QList<quint16> found{77};
         int nCount = -1;
-        QList<quint16> found;
         QVERIFY(m_user.CheckNotes(nCount, found));
-        QCOMPARE(nCount, count);
-        QCOMPARE(found, missing);
-    }
-
-    void checkNotesAppendsToWhatTheCallerHas()
-    {
-        Write("alice.ini", "[Notes]\r\n3=a\r\n");
-        QList<quint16> missing{77};
-        int nCount = 0;
-        m_user.CheckNotes(nCount, missing);
-        QCOMPARE(missing, (QList<quint16>{77, 3}));
-    }
-
-    void notificationsAreCounted_data()
-    {
-        QTest::addColumn<QByteArray>("userFile");
-        QTest::addColumn<int>("count");
-        QTest::newRow("three") << QByteArray("[Notifications]\r\na=1\r\nb=\r\n12=x\r\n") << 3;
-        QTest::newRow("empty section") << QByteArray("[Notifications]\r\n[Notes]\r\n1=a\r\n") << 0;
-        QTest::newRow("no section") << QByteArray("[Notes]\r\n1=a\r\n") << 0;
-        QTest::newRow("no file") << QByteArray() << 0;
-    }
-    void notificationsAreCounted()
-    {
-        QFETCH(QByteArray, userFile);
-        QFETCH(int, count);
-        if (!userFile.isNull())
-            Write("alice.ini", userFile);
-        QCOMPARE(m_user.CountNotifications(), count);
+        QCOMPARE(nCount, notes);
+        QCOMPARE(found, QList<quint16>{77} + missing);
+        QCOMPARE(m_user.CountNotifications(), notifications);
     }
 
     void unreadableFileIsNotAnEmptyOne()
@@ -128,34 +104,6 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("; kept\r\n[Notes]\r\n3=a\r\n"
                                             "newver=at-restart,\\\\server\\corvane\r\n"
                                             "[Other]\r\nx=1\r\n"));
-    }
-
-    void upgradeRequestForAnUnusableLoginIsRefused()
-    {
-        const CUser user("../evil", "Evil");
-        const ProfileResult result = user.RequestUpgrade("now");
-        QVERIFY(!result);
-        QVERIFY(result.message.contains("../evil"));
-        QVERIFY(QDir(m_dir.path()).entryList(QDir::Files).isEmpty());
-    }
-
-    void upgradeValue_data()
-    {
-        QTest::addColumn<QByteArray>("mode");
-        QTest::addColumn<QByteArray>("directory");
-        QTest::addColumn<QByteArray>("value");
-        QTest::newRow("mode alone") << QByteArray("at-restart") << QByteArray() << QByteArray("at-restart");
-        QTest::newRow("with directory") << QByteArray("now") << QByteArray("/srv/new")
-                                        << QByteArray("now,/srv/new");
-        QTest::newRow("no mode drops the directory") << QByteArray() << QByteArray("/srv/new")
-                                                     << QByteArray();
-    }
-    void upgradeValue()
-    {
-        QFETCH(QByteArray, mode);
-        QFETCH(QByteArray, directory);
-        QFETCH(QByteArray, value);
-        QCOMPARE(CPendingNotes::UpgradeValue(mode, directory), value);
     }
 };
 
