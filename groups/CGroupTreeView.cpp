@@ -211,13 +211,20 @@ void CGroupTreeView::dropEvent(QDropEvent *event)
 void CGroupTreeView::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const
 {
-    if (m_dropTarget.isValid() && index == QModelIndex(m_dropTarget)) {
-        QStyleOptionViewItem highlighted(option);
-        highlighted.state |= QStyle::State_Selected;
-        QTreeView::drawRow(painter, highlighted, index);
-        return;
-    }
     QTreeView::drawRow(painter, option, index);
+    if (!m_dropTarget.isValid() || index != QModelIndex(m_dropTarget))
+        return;
+    // Framed and tinted rather than drawn as selected: the dragged item
+    // keeps the selection, and the two must not look alike.
+    const QColor highlight = palette().color(QPalette::Highlight);
+    QColor tint = highlight;
+    tint.setAlpha(60);
+    const QRect rect = option.rect.adjusted(0, 0, -1, -1);
+    painter->save();
+    painter->fillRect(rect, tint);
+    painter->setPen(QPen(highlight, 1));
+    painter->drawRect(rect);
+    painter->restore();
 }
 
 QModelIndex CGroupTreeView::DropTargetAt(const QPoint &pos) const

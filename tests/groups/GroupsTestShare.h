@@ -69,6 +69,14 @@ inline QList<QByteArray> Describe(const QList<CGroup *> &groups)
     return lines;
 }
 
+inline CGroup *GroupNamed(const QList<CGroup *> &groups, const QByteArray &name)
+{
+    for (CGroup *pGroup : groups)
+        if (pGroup->GetName() == name)
+            return pGroup;
+    return nullptr;
+}
+
 inline QList<QByteArray> Lines(const char *text)
 {
     QList<QByteArray> lines;

@@ -19,14 +19,6 @@ const QByteArray kUsersIni = "[Users]\r\nanna=Anna Berg\r\nbob=Bob Stone\r\ncarl
                              "[Groups]\r\nsales=bob,carl\r\nall=anna,dora\r\n";
 const QByteArray kAnnaIni = "[Parameters]\r\nRefreshRate=5\r\n[Groups]\r\nSales=dora\r\n";
 
-CGroup *GroupNamed(const QList<CGroup *> &groups, const QByteArray &name)
-{
-    for (CGroup *pGroup : groups)
-        if (pGroup->GetName() == name)
-            return pGroup;
-    return nullptr;
-}
-
 QString Question(const QString &group)
 {
     return QStringLiteral("A group with the name %1 already exist.\n"
@@ -58,21 +50,13 @@ private:
         {
             return Model()->FindGroup(GroupNamed(Model()->GetGroups(), name));
         }
-        bool Drag(const QModelIndex &from, const QModelIndex &onto)
+        // A drag through the tree's steps; without onto it ends outside the tree.
+        bool Drag(const QModelIndex &from, const QModelIndex &onto = {})
         {
             if (!Tree()->BeginDrag(from))
                 return false;
-            const QPoint point = Tree()->visualRect(onto).center();
-            Tree()->DragMoveTo(point);
-            const bool bDone = Tree()->DropAt(point);
-            Tree()->EndDrag();
-            return bDone;
-        }
-        bool DragOut(const QModelIndex &from)
-        {
-            if (!Tree()->BeginDrag(from))
-                return false;
-            const bool bDone = Tree()->DropOutside();
+            const bool bDone = onto.isValid() ? Tree()->DropAt(Tree()->visualRect(onto).center())
+                                              : Tree()->DropOutside();
             Tree()->EndDrag();
             return bDone;
         }
@@ -99,13 +83,24 @@ private Q_SLOTS:
 
         QVERIFY(editor.Drag(editor.Model()->FindRootUser(m_pShare->User("anna")),
                             editor.Group("sales")));
-        QVERIFY(editor.DragOut(editor.Group("all")));
-        editor.dlg.OnNewGroup();
+        QVERIFY(editor.Drag(editor.Group("all")));
+        // A name another group has is refused, with a box that says why.
+        const QModelIndex created = editor.dlg.OnNewGroup();
+        const QString defaultName = created.data().toString();
         auto *pEdit = editor.Tree()->findChild<QLineEdit *>();
+        QVERIFY(pEdit);
+        pEdit->setText("SALES");
+        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(pEdit, Qt::Key_Return);
+        QTRY_VERIFY(CAppMessageBox::GetLastText().contains("already a group named \"SALES\""));
+        QCOMPARE(CAppMessageBox::GetLastIcon(), QMessageBox::Warning);
+        QCOMPARE(created.data().toString(), defaultName);
+        editor.Tree()->edit(created);
+        pEdit = editor.Tree()->findChild<QLineEdit *>();
         QVERIFY(pEdit);
         pEdit->setText("Team");
         QTest::keyClick(pEdit, Qt::Key_Return);
-        QTRY_COMPARE(editor.Model()->index(0, 0).data().toString(), QString("Team"));
+        QTRY_COMPARE(created.data().toString(), QString("Team"));
         // Until OK the document and the file keep the old groups.
         QCOMPARE(Describe(pDoc->GetGroups()), Lines("sales=bob,carl|all=anna,dora"));
 
@@ -118,22 +113,6 @@ private Q_SLOTS:
         QCOMPARE(changed.at(0).at(0).value<CGroup *>(), pDoc->GetGroups().at(0));
         QCOMPARE(changed.at(1).at(0).value<CGroup *>(), pDoc->GetGroups().at(1));
         QCOMPARE(guard.Closed(), 0);
-    }
-
-    void cancelLeavesTheSharedGroupsAlone()
-    {
-        CAdminDoc *pDoc = m_pShare->Doc();
-        const QList<CGroup *> before = pDoc->GetGroups();
-        const QByteArray usersIni = m_pShare->Read("Users.ini");
-        {
-            Editor editor(pDoc, CEditGroupsDlg::SharedGroups);
-            QVERIFY(editor.DragOut(editor.Group("sales")));
-            QVERIFY(editor.Drag(editor.Group("all"), editor.Group("all")) == false);
-            editor.dlg.reject();
-        }
-        QCOMPARE(pDoc->GetGroups(), before);
-        QCOMPARE(Describe(pDoc->GetGroups()), Lines("sales=bob,carl|all=anna,dora"));
-        QCOMPARE(m_pShare->Read("Users.ini"), usersIni);
     }
 
     void newGroupNumbersCountOnAcrossOpenings()
@@ -177,36 +156,20 @@ private Q_SLOTS:
         }
     }
 
-    void uploadOnlyFromAGroup_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("group") << "group" << true;
-        QTest::newRow("user") << "user" << false;
-        QTest::newRow("member") << "member" << false;
-        QTest::newRow("nothing") << "none" << false;
-    }
     void uploadOnlyFromAGroup()
     {
-        QFETCH(QString, item);
-        QFETCH(bool, enabled);
         Editor editor(m_pShare->Doc(), CEditGroupsDlg::SharedGroups);
         auto *pUpload = editor.dlg.findChild<QPushButton *>("uploadButton");
         const QModelIndex sales = editor.Group("sales");
-        // From a group, so that each row changes the state or must keep it.
-        editor.Tree()->setCurrentIndex(enabled ? editor.Group("all") : sales);
-        const QModelIndex target = item == "group" ? sales
-                                   : item == "user"
-                                       ? editor.Model()->FindRootUser(m_pShare->User("carl"))
-                                   : item == "member" ? editor.Model()->index(0, 0, sales)
-                                                      : QModelIndex();
-        editor.Tree()->setCurrentIndex(target);
-        QCOMPARE(pUpload->isEnabled(), enabled);
-        const QByteArray usersIni = m_pShare->Read("Users.ini");
-        if (!enabled) {
-            editor.dlg.OnUpload();
-            QCOMPARE(m_pShare->Read("Users.ini"), usersIni);
+        const QModelIndex items[] = {editor.Model()->FindRootUser(m_pShare->User("carl")),
+                                     sales, editor.Model()->index(0, 0, sales), QModelIndex()};
+        for (const QModelIndex &item : items) {
+            editor.Tree()->setCurrentIndex(item);
+            QCOMPARE(pUpload->isEnabled(), item == sales);
         }
+        const QByteArray usersIni = m_pShare->Read("Users.ini");
+        editor.dlg.OnUpload();
+        QCOMPARE(m_pShare->Read("Users.ini"), usersIni);
     }
 
     void uploadOfAPersonalGroup_data()
@@ -338,22 +301,6 @@ private Q_SLOTS:
         QCOMPARE(guard.Closed(), 0);
     }
 
-    void refusedRenameIsToldAndKeepsTheName()
-    {
-        UnexpectedModalGuard guard;
-        Editor editor(m_pShare->Doc(), CEditGroupsDlg::SharedGroups);
-        const QModelIndex index = editor.dlg.OnNewGroup();
-        const QString before = index.data().toString();
-        auto *pEdit = editor.Tree()->findChild<QLineEdit *>();
-        QVERIFY(pEdit);
-        pEdit->setText("ALL");
-        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
-        QTest::keyClick(pEdit, Qt::Key_Return);
-        QTRY_VERIFY(CAppMessageBox::GetLastText().contains("already a group named \"ALL\""));
-        QCOMPARE(CAppMessageBox::GetLastIcon(), QMessageBox::Warning);
-        QCOMPARE(editor.Model()->index(0, 0).data().toString(), before);
-        QCOMPARE(guard.Closed(), 0);
-    }
 };
 
 QTEST_MAIN(TestEditGroupsDlg)

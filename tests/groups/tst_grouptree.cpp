@@ -39,15 +39,10 @@ private:
         const QString kind = path.section(':', 0, 0);
         const QByteArray rest = path.section(':', 1).toUtf8();
         if (kind == "group" || kind == "member") {
-            const QByteArray name = rest.split('/').value(0);
-            const QList<CGroup *> groups = m_pModel->GetGroups();
-            const auto it = std::find_if(groups.cbegin(), groups.cend(),
-                                         [&](CGroup *g) { return g->GetName() == name; });
-            if (it == groups.cend())
-                return {};
+            CGroup *pGroup = GroupNamed(m_pModel->GetGroups(), rest.split('/').value(0));
             if (kind == "group")
-                return m_pModel->FindGroup(*it);
-            return m_pModel->FindMember(*it, m_pShare->User(rest.split('/').value(1)));
+                return m_pModel->FindGroup(pGroup);
+            return m_pModel->FindMember(pGroup, m_pShare->User(rest.split('/').value(1)));
         }
         if (kind == "user")
             return m_pModel->FindRootUser(m_pShare->User(rest));
@@ -110,12 +105,10 @@ private Q_SLOTS:
                  int(CGroupTreeModel::ImgGroup));
         QCOMPARE(Item("member:all/dora").data(CGroupTreeModel::ImageRole).toInt(),
                  int(CGroupTreeModel::ImgUser));
-        QVERIFY(!Item("user:carl").data(Qt::DecorationRole).value<QIcon>().isNull());
         QCOMPARE(Item("user:carl").data(Qt::ToolTipRole).toString(), QString("Carl Dunn"));
         // The editor's groups are copies: the document's stay as they were.
         QVERIFY(m_pModel->GetGroups().first() != m_pShare->Doc()->GetGroups().first());
-        QVERIFY(m_pModel->flags(Item("group:all")) & Qt::ItemIsEditable);
-        QVERIFY(!(m_pModel->flags(Item("user:anna")) & Qt::ItemIsEditable));
+        QVERIFY(!m_pModel->setData(Item("user:anna"), "zed"));
     }
 
     void dragAndDrop_data()
@@ -171,7 +164,10 @@ private Q_SLOTS:
                 bChanged = m_pTree->DropOutside();
             } else {
                 const QPoint point = PointOf(target);
+                // Coming from another group, so that a stale highlight would show.
+                m_pTree->DragMoveTo(PointOf("group:dup"));
                 QCOMPARE(m_pTree->DragMoveTo(point), changed);
+                QCOMPARE(m_pTree->GetDropTarget(), changed ? Item(target) : QModelIndex());
                 bChanged = m_pTree->DropAt(point);
             }
             m_pTree->EndDrag();
@@ -182,33 +178,6 @@ private Q_SLOTS:
         VerifyTreeShowsGroups();
         QVERIFY(!m_pTree->IsDragging());
         QVERIFY(!m_pTree->GetDropTarget().isValid());
-    }
-
-    void dragHighlightsTheGroupADropWouldChange_data()
-    {
-        QTest::addColumn<QString>("dragged");
-        QTest::addColumn<QString>("over");
-        QTest::addColumn<bool>("highlighted");
-        QTest::newRow("user over a group") << "user:dora" << "group:sales" << true;
-        QTest::newRow("group over another group") << "group:dup" << "group:all" << true;
-        QTest::newRow("group over itself") << "group:dup" << "group:dup" << false;
-        QTest::newRow("user over a user") << "user:dora" << "user:anna" << false;
-        QTest::newRow("user over a member") << "user:dora" << "member:all/anna" << false;
-    }
-    void dragHighlightsTheGroupADropWouldChange()
-    {
-        QFETCH(QString, dragged);
-        QFETCH(QString, over);
-        QFETCH(bool, highlighted);
-        QVERIFY(m_pTree->BeginDrag(Item(dragged)));
-        // Coming from a group, so that a stale highlight would show.
-        m_pTree->DragMoveTo(PointOf("group:sales"));
-        QCOMPARE(m_pTree->DragMoveTo(PointOf(over)), highlighted);
-        QCOMPARE(m_pTree->GetDropTarget(), highlighted ? Item(over) : QModelIndex());
-        m_pTree->DragLeave();
-        QVERIFY(!m_pTree->GetDropTarget().isValid());
-        QVERIFY(m_pTree->IsDragging());
-        m_pTree->EndDrag();
     }
 
     void dragNearAnEdgeScrolls()
@@ -242,29 +211,16 @@ private Q_SLOTS:
         tree.DragMoveTo(QPoint(20, 2));
         QVERIFY(pBar->value() < nStopped);
         tree.EndDrag();
-        const int nEnded = pBar->value();
-        QTest::qWait(3 * CGroupTreeView::kScrollIntervalMs);
-        QCOMPARE(pBar->value(), nEnded);
     }
 
-    void dropFromAnotherEditorIsRefused()
+    void staleOrForeignDragIsRefused()
     {
         CGroupTreeModel other(m_pShare->Doc()->GetUsers(), m_pShare->Doc()->GetGroups());
-        const std::unique_ptr<QMimeData> pData(other.mimeData({other.index(0, 0)}));
-        QVERIFY(pData);
-        QVERIFY(!m_pModel->canDropMimeData(pData.get(), Qt::CopyAction, -1, -1,
-                                           Item("group:all")));
-        QVERIFY(!m_pModel->dropMimeData(pData.get(), Qt::CopyAction, -1, -1, Item("group:all")));
-        QCOMPARE(Describe(m_pModel->GetGroups()),
-                 Lines("sales=Bob,carl|all=anna,dora|dup=anna,Bob,anna"));
-    }
-
-    void dragOfAGroupDeletedMeanwhileDoesNothing()
-    {
-        const QModelIndex dup = Item("group:dup");
-        const std::unique_ptr<QMimeData> pData(m_pModel->mimeData({dup}));
-        QVERIFY(m_pModel->RemoveItem(dup));
-        QVERIFY(!m_pModel->dropMimeData(pData.get(), Qt::CopyAction, -1, -1, Item("group:all")));
+        const std::unique_ptr<QMimeData> pForeign(other.mimeData({other.index(0, 0)}));
+        const std::unique_ptr<QMimeData> pStale(m_pModel->mimeData({Item("group:dup")}));
+        QVERIFY(m_pModel->RemoveItem(Item("group:dup")));
+        for (const QMimeData *pData : {pForeign.get(), pStale.get()})
+            QVERIFY(!m_pModel->dropMimeData(pData, Qt::CopyAction, -1, -1, Item("group:all")));
         QCOMPARE(Describe(m_pModel->GetGroups()), Lines("sales=Bob,carl|all=anna,dora"));
     }
 
@@ -274,18 +230,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("name"); // the name afterwards
         QTest::addColumn<QString>("why");     // a part of the refusal, empty when accepted
 
-        QTest::newRow("new name") << "Sales team" << QByteArray("Sales team") << QString();
         QTest::newRow("own name in other case") << "SALES" << QByteArray("SALES") << QString();
         QTest::newRow("outer blanks go") << "  Team  " << QByteArray("Team") << QString();
         QTest::newRow("empty") << "" << QByteArray("sales") << "needs a name";
-        QTest::newRow("blanks only") << "   " << QByteArray("sales") << "needs a name";
         QTest::newRow("another group's name in other case")
             << "ALL" << QByteArray("sales") << "already a group named \"ALL\"";
         QTest::newRow("another group's name with blanks")
             << " all " << QByteArray("sales") << "already a group named \"all\"";
         QTest::newRow("equals sign") << "a=b" << QByteArray("sales") << "'='";
-        QTest::newRow("opening bracket") << "[a" << QByteArray("sales") << "'['";
-        QTest::newRow("comment sign") << ";a" << QByteArray("sales") << "';'";
         QTest::newRow("longest a client reads") << QString(255, 'x') << QByteArray(255, 'x')
                                                 << QString();
         QTest::newRow("too long for a client") << QString(256, 'x') << QByteArray("sales")
@@ -307,20 +259,6 @@ private Q_SLOTS:
                      qPrintable(refusals.first().first().toString()));
     }
 
-    void usersCannotBeRenamed()
-    {
-        QVERIFY(!m_pModel->setData(Item("user:anna"), "zed"));
-        QVERIFY(!m_pModel->setData(Item("member:all/anna"), "zed"));
-        QCOMPARE(Item("user:anna").data().toString(), QString("anna"));
-    }
-
-    void takeGroupsLeavesOnlyUsers()
-    {
-        std::vector<std::unique_ptr<CGroup>> groups = m_pModel->TakeGroups();
-        QCOMPARE(groups.size(), size_t(3));
-        QCOMPARE(groups.front()->GetName(), QByteArray("sales"));
-        QCOMPARE(ChildTexts(*m_pModel), QStringList({"anna", "Bob", "carl", "dora"}));
-    }
 };
 
 QTEST_MAIN(TestGroupTree)
