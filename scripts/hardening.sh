@@ -28,7 +28,7 @@ log() { printf '\n=== %s (%s)\n' "$*" "$(date -u +%H:%M:%S)"; }
 
 # The threaded tests: the status reader, the snapshot cache and the writers
 # that race other writers.
-TSAN_TESTS='^(tst_platform_profilecache|tst_platform_profilewrite|tst_platform_filesystem|tst_store_statusreader|tst_store_cadmindoc|tst_faults_.*)$'
+TSAN_TESTS='^(tst_platform_profilecache|tst_platform_filesystem|tst_store_statusreader|tst_store_cadmindoc|tst_faults_.*)$'
 
 run_asan() {
     log "build-asan: address and undefined-behaviour sanitizers, every test"
@@ -54,11 +54,18 @@ run_tsan() {
     local targets
     targets=$(ctest --test-dir "$ROOT/build-tsan" -N -R "$TSAN_TESTS" | sed -n 's/^ *Test *#[0-9]*: //p')
     # Helper programs the tests start.
-    targets+=" profile_write_loop"
+    targets+=" tst_platform_profilewrite"
     # shellcheck disable=SC2086
     cmake --build "$ROOT/build-tsan" -j"$JOBS" --target $targets
-    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=$ROOT/tests/store/tsan-qt.supp" \
-        ctest --test-dir "$ROOT/build-tsan" --output-on-failure -j"$JOBS" -R "$TSAN_TESTS"
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=$ROOT/tests/store/tsan-qt.supp"
+    ctest --test-dir "$ROOT/build-tsan" --output-on-failure -j"$JOBS" -R "$TSAN_TESTS"
+    # The writer tests without the ones that start other processes: this
+    # clang's thread sanitizer runtime fails a check of its own on a fork
+    # made by QProcess.
+    (cd "$ROOT/build-tsan/tests/platform" &&
+        QT_QPA_PLATFORM=offscreen ./tst_platform_profilewrite concurrentChangeIsKept \
+            writersOfOneProcessDoNotLoseKeys endlessChangesFailTheWrite)
+    unset TSAN_OPTIONS
 }
 
 run_fuzz() {
