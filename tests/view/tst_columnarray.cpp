@@ -113,14 +113,6 @@ private Q_SLOTS:
         QCOMPARE(column.IsVisible(), position >= 0);
     }
 
-    void storedTextRoundTrips()
-    {
-        const CColumn column(5, "Version", "-1000/230/2");
-        QCOMPARE(column.GetStoredText(), QStringLiteral("-1000/230/2"));
-        const CColumn copy(column.GetIndex(), column.GetTitle(), column.GetStoredText());
-        QCOMPARE(copy.GetStoredText(), column.GetStoredText());
-    }
-
     void addKeepsOrderByAbsolutePosition()
     {
         CColumnArray columns;

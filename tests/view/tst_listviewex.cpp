@@ -58,23 +58,6 @@ private Q_SLOTS:
         }
     }
 
-    void shortStringWithRealFontGrowsWithTheColumn()
-    {
-        const QFontMetrics metrics(QFont(QStringLiteral("Sans"), 9));
-        const QString text = QStringLiteral("A rather long full name for a narrow column");
-        QString previous;
-        for (int width = 0; width <= metrics.horizontalAdvance(text) + 12; width += 7) {
-            const QString shown = CListViewEx::MakeShortString(metrics, text, width, 12);
-            QVERIFY(shown.endsWith(QStringLiteral("...")));
-            QVERIFY(text.startsWith(shown.chopped(3)));
-            QVERIFY(shown.size() >= previous.size());
-            previous = shown;
-        }
-        QCOMPARE(CListViewEx::MakeShortString(metrics, text, metrics.horizontalAdvance(text) + 12,
-                                              12),
-                 text);
-    }
-
     void cellAlignment_data()
     {
         QTest::addColumn<int>("column");
@@ -102,36 +85,6 @@ private Q_SLOTS:
         QVERIFY(alignment & Qt::AlignVCenter);
     }
 
-    void formatOfAlignmentRoundTrips()
-    {
-        for (int format : {0, 1, 2})
-            QCOMPARE(CListViewEx::FormatOfAlignment(CListViewEx::CellAlignment(1, format, false)),
-                     format);
-    }
-
-    void highlight_data()
-    {
-        QTest::addColumn<bool>("focus");
-        QTest::addColumn<bool>("showSelAlways");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("highlighted");
-        const int sel = CListViewEx::LVIS_SELECTED;
-        QTest::newRow("selected with focus") << true << false << sel << true;
-        QTest::newRow("selected without focus") << false << false << sel << false;
-        QTest::newRow("selected, shown always") << false << true << sel << true;
-        QTest::newRow("not selected") << true << true << CListViewEx::LVIS_FOCUSED << false;
-        QTest::newRow("drop target") << false << false << CListViewEx::LVIS_DROPHILITED << true;
-    }
-
-    void highlight()
-    {
-        QFETCH(bool, focus);
-        QFETCH(bool, showSelAlways);
-        QFETCH(int, state);
-        QFETCH(bool, highlighted);
-        QCOMPARE(CListViewEx::IsHighlighted(focus, showSelAlways, state), highlighted);
-    }
-
     void highlightRect_data()
     {
         QTest::addColumn<QRect>("bounds");
@@ -157,27 +110,6 @@ private Q_SLOTS:
         QFETCH(bool, clientWidthSel);
         QFETCH(QRect, expected);
         QCOMPARE(CListViewEx::HighlightRect(bounds, labelLeft, client, clientWidthSel), expected);
-    }
-
-    void imageBlend_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("highlighted");
-        QTest::addColumn<int>("blend");
-        using B = CListViewEx::ImageBlend;
-        QTest::newRow("plain") << 0 << false << int(B::None);
-        QTest::newRow("highlighted") << CListViewEx::LVIS_SELECTED << true << int(B::Highlight);
-        QTest::newRow("cut") << CListViewEx::LVIS_CUT << false << int(B::Background);
-        QTest::newRow("cut and highlighted")
-            << (CListViewEx::LVIS_CUT | CListViewEx::LVIS_SELECTED) << true << int(B::Background);
-    }
-
-    void imageBlend()
-    {
-        QFETCH(int, state);
-        QFETCH(bool, highlighted);
-        QFETCH(int, blend);
-        QCOMPARE(int(CListViewEx::ImageBlendFor(state, highlighted)), blend);
     }
 };
 
