@@ -2,6 +2,8 @@
 
 #include "app/CAdminDocTarget.h"
 #include "app/CMainFrame.h"
+#include "app/CViewCommands.h"
+#include "view/CAdminView.h"
 #include "framework/CCmdRoute.h"
 #include "framework/CStringTable.h"
 #include "framework/ResourceIds.h"
@@ -78,6 +80,8 @@ void CAdminApp::OnFileNew()
         return;
     m_pMainFrame = std::move(pFrame);
     m_pMainFrame->SetAsMainWnd();
+    CAdminView *pView = CAdminView::Create(m_pMainFrame.get(), m_pDoc);
+    CViewCommands::Install(pView, m_pDoc, m_pMainFrame.get());
     // Dialogs and message boxes carry the program's icon too.
     QApplication::setWindowIcon(m_pMainFrame->windowIcon());
     m_pMainFrame->show();

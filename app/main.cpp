@@ -1,6 +1,7 @@
 #include "app/CAdminApp.h"
 
 #include <QApplication>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,12 +43,28 @@ bool CheckDisplay(int argc, char **argv)
 #endif
 }
 
+// A run that must not touch the administrator's own settings (the demo, a
+// test) names a private folder; both the machine's and the user's settings
+// are kept below it.
+void UsePrivateSettings()
+{
+    const QByteArray dir = qgetenv("CORVANE_SETTINGS_DIR");
+    if (dir.isEmpty())
+        return;
+    const QString base = QString::fromLocal8Bit(dir);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, base + QStringLiteral("/system"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, base + QStringLiteral("/user"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, base + QStringLiteral("/system"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, base + QStringLiteral("/user"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (!CheckDisplay(argc, argv))
         return 2;
+    UsePrivateSettings();
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
 
