@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -415,9 +416,12 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
 
     // Another program may have written the file since it was read: then the
     // edit is redone on its text rather than overwriting its change. This
-    // is the last moment to look: a writer that slips in between here and
-    // the rename is not seen. The window is a few system calls wide; only a
-    // lock that every client honoured could close it, and they take none.
+    // is the last moment to look. Writers of this code base hold an advisory
+    // lock on the file from here to the rename, so two of them never both
+    // pass this check with the same text: the second waits, then sees the
+    // new file. The clients take no lock; for them the window is a few
+    // system calls wide. A file system without locks just goes on unlocked.
+    ::flock(original.fd, LOCK_EX);
     StatResult now = Stat(path);
     QByteArray current;
     bool same = now.error == 0 && now.id == *expected;
