@@ -23,17 +23,19 @@ mkdir -p "$demo"
 rm -rf "$share" "$settings"
 mkdir -p "$share" "$settings/user" "$settings/system"
 
-if [ -x "$build/tools/demoshare/corvane-demo-share" ]; then
-  "$build/tools/demoshare/corvane-demo-share" "$share"
-else
-  printf '[Users]\r\nalice=Alice Martin\r\nbob=Bob Durand\r\n' > "$share/Users.ini"
-fi
+"$build/tools/demoshare/corvane-demo-share" "$share"
 
-# Private settings locations for this run: user scope and system scope.
-export XDG_CONFIG_HOME="$settings/user"
-export XDG_CONFIG_DIRS="$settings/system"
-mkdir -p "$XDG_CONFIG_DIRS/Corvane"
-printf '[General]\nShareDirectory=%s\n' "$share" > "$XDG_CONFIG_DIRS/Corvane/Admin.conf"
+# Private settings locations for this run, for the machine and the user.
+export CORVANE_SETTINGS_DIR="$settings"
+mkdir -p "$settings/system/Corvane"
+printf '[General]\nShareDirectory=%s\n' "$share" > "$settings/system/Corvane/Admin.ini"
 
-echo "Demo shared directory: $share"
-exec "$build/corvane-admin" "$@"
+# Simulated clients log on and off, take up requests and answer log
+# requests while the tool watches, so the list changes as you look at it.
+"$build/tools/simulator/corvane-simulator" --share "$share" --clients 40 --rate 0.2 \
+  --logoff-percent 15 --seed 1 > "$demo/simulator.log" 2>&1 &
+simulator=$!
+trap 'kill -TERM "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null' EXIT
+
+echo "Demo shared directory: $share (simulated clients: $demo/simulator.log)"
+"$build/corvane-admin" "$@"
