@@ -237,12 +237,45 @@ void CAdminView::InsertColumns()
     m_pModel->SetColumns(list, Now());
     for (qsizetype i = 0; i < widths.size(); ++i)
         header()->resizeSection(int(i), widths[i]);
+    RestoreSelection();
 }
 
 bool CAdminView::DeleteColumns()
 {
+    // A list without columns has no selection; the rows stay as they are
+    // until the columns are back, so their selection is taken along.
+    SaveSelection();
     m_pModel->SetColumns({}, Now());
     return m_pModel->columnCount() == 0;
+}
+
+void CAdminView::SaveSelection()
+{
+    m_savedSelection.clear();
+    if (!selectionModel() || m_pModel->columnCount() == 0)
+        return;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        m_savedSelection.append({range.top(), range.bottom()});
+    m_nSavedCurrent = selectionModel()->currentIndex().row();
+}
+
+void CAdminView::RestoreSelection()
+{
+    const int nColumns = m_pModel->columnCount();
+    if (nColumns == 0 || (m_savedSelection.isEmpty() && m_nSavedCurrent < 0))
+        return;
+    const int nRows = m_pModel->rowCount();
+    QItemSelection selection;
+    for (const auto &[nTop, nBottom] : std::as_const(m_savedSelection))
+        if (nTop < nRows)
+            selection.select(m_pModel->index(nTop, 0),
+                             m_pModel->index(qMin(nBottom, nRows - 1), nColumns - 1));
+    if (m_nSavedCurrent >= 0 && m_nSavedCurrent < nRows)
+        selectionModel()->setCurrentIndex(m_pModel->index(m_nSavedCurrent, 0),
+                                          QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_savedSelection.clear();
+    m_nSavedCurrent = -1;
 }
 
 void CAdminView::RecordColumnWidths()
@@ -290,6 +323,14 @@ QList<int> CAdminView::SelectedRows() const
     return rows;
 }
 
+CGroup *CAdminView::LiveGroup(const CRowObject &object) const
+{
+    // A group row may outlive its group until the next refresh when the
+    // document replaces its groups; only a group it still holds is read.
+    CGroup *pGroup = object.GetGroup();
+    return pGroup && m_pDoc && m_pDoc->GetGroups().contains(pGroup) ? pGroup : nullptr;
+}
+
 CRowObject CAdminView::GetFirstSelectedObject() const
 {
     if (!selectionModel())
@@ -317,8 +358,8 @@ int CAdminView::GetSelectedUsers(QList<CUser *> &users) const
         const CRowObject object = m_pModel->GetRowObject(nRow);
         if (object.IsUser())
             add(object.GetUser());
-        else if (object.IsGroup())
-            for (CUser *pMember : *object.GetGroup())
+        else if (const CGroup *pGroup = LiveGroup(object))
+            for (CUser *pMember : *pGroup)
                 add(pMember);
     }
     return int(users.size());
@@ -386,7 +427,7 @@ void CAdminView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::RightButton) {
         const QModelIndex index = indexAt(event->position().toPoint());
         if (index.isValid())
-            SelectGroupMembers(m_pModel->GetRowObject(index.row()).GetGroup());
+            SelectGroupMembers(LiveGroup(m_pModel->GetRowObject(index.row())));
     }
     CListViewEx::mouseReleaseEvent(event);
 }

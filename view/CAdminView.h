@@ -75,7 +75,8 @@ public:
     int UpdateGroupRow(CGroup *pGroup);
     void RemoveGroupRows();
 
-    // The list columns from the column layout, and their removal.
+    // The list columns from the column layout, and their removal. The
+    // selection taken out with the columns comes back with them.
     void InsertColumns();
     bool DeleteColumns();
     // Takes the list's column widths into the column layout.
@@ -156,6 +157,9 @@ private:
     void OnCurrentChanged(const QModelIndex &current);
     void OnSelectionChanged(const QItemSelection &selected);
     QList<int> SelectedRows() const;
+    CGroup *LiveGroup(const CRowObject &object) const;
+    void SaveSelection();
+    void RestoreSelection();
     void ShowMarkIcon();
     void RestoreWindowIcon();
     qint64 Now() const;
@@ -170,6 +174,8 @@ private:
     bool m_bShortFirstPeriod = true;
     CImageList m_normalImages{QSize(32, 32)};
     CImageList m_smallImages{QSize(16, 16)};
+    QList<std::pair<int, int>> m_savedSelection;
+    int m_nSavedCurrent = -1;
     QPersistentModelIndex m_markedRow;
     QIcon m_windowIcon;
     bool m_bWindowIconSaved = false;

@@ -10,9 +10,10 @@
 
 namespace {
 
-// Rows are announced per run of changed cells; a row has at most eleven.
+// Changed cells of a row are collected as bits of one 32-bit word.
 constexpr int kMaxColumns = 32;
 
+// Whether two statuses show the same: every field the list shows from.
 bool SameStatus(const CUserStatus &a, const CUserStatus &b)
 {
     return a.logonTime == b.logonTime && a.logoffTime == b.logoffTime

@@ -533,6 +533,9 @@ private Q_SLOTS:
     void displayPageRebuildsTheColumns()
     {
         CColumnArray &columns = CColumnArray::Shared();
+        const auto rows = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+        m_pView->selectionModel()->select(Model()->index(RowOf("carol"), 0), rows);
+        m_pView->selectionModel()->setCurrentIndex(Model()->index(RowOfGroup("Sales"), 0), rows);
         QVERIFY(m_pView->DeleteColumns());
         columns.RemoveAll();
         columns.Add(CColumn(CUser::ColLanguage, "Language", 0));
@@ -547,6 +550,12 @@ private Q_SLOTS:
         QCOMPARE(m_pView->header()->sectionSize(1), 140);
         // The group name stays in the first cell whatever it shows for users.
         QCOMPARE(Model()->GetCellText(RowOfGroup("Sales"), 0), QByteArray("Sales"));
+        // The selection and the focus survive the rebuild.
+        QList<CUser *> selected;
+        QCOMPARE(m_pView->GetSelectedUsers(selected), 4); // Sales: alice, erin, bob; carol
+        QCOMPARE(m_pView->GetFirstSelectedObject().GetGroup(), m_pDoc->FindGroup("Sales"));
+        QCOMPARE(m_pView->currentIndex().row(), RowOfGroup("Sales"));
+        QCOMPARE(m_pView->selectionModel()->selectedRows(1).size(), 2);
         m_pView->header()->resizeSection(1, 77);
         m_pView->RecordColumnWidths();
         QCOMPARE(columns.FindColumnByPosition(1)->GetWidth(), 77);
