@@ -3,7 +3,9 @@
 #include "framework/CImageList.h"
 #include "view/CListViewEx.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QPixmap>
 
 namespace {
@@ -113,4 +115,23 @@ QSize CListViewExDelegate::sizeHint(const QStyleOptionViewItem &option,
     const int nInset = index.column() == 0 ? CListViewEx::kLabelOffset : CListViewEx::kCellOffset;
     const int nHeight = qMax(option.fontMetrics.height() + 4, CListViewEx::kSmallIconSize + 2);
     return QSize(option.fontMetrics.horizontalAdvance(text) + nInset, nHeight);
+}
+
+bool CListViewExDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                                    const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    int nWidth = option.rect.width();
+    int nOffset = CListViewEx::kCellOffset;
+    if (index.column() == 0) {
+        nWidth = option.rect.right() + 1 - m_pList->GetLabelLeft(option.rect);
+        nOffset = CListViewEx::kLabelOffset;
+    }
+    if (CListViewEx::MakeShortString(option.fontMetrics, text, nWidth, nOffset) != text)
+        QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+    else
+        QToolTip::hideText();
+    return true;
 }

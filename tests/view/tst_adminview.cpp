@@ -16,7 +16,9 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QTest>
 
 namespace {
@@ -408,6 +410,18 @@ private Q_SLOTS:
         QCOMPARE(m_pView->windowIcon().cacheKey(), own.cacheKey());
         QCOMPARE(Model()->GetRowState(RowOf("bob")) & CAdminView::kMarkMask,
                  CAdminView::kUnmarkedState);
+    }
+
+    void shortenedTextShowsWholeInATooltip()
+    {
+        m_pView->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pView.get()));
+        const int nColumn = ColumnOf(CUser::ColFullName);
+        m_pView->header()->resizeSection(nColumn, 40);
+        const QPoint point = RowPoint(RowOf("alice"), nColumn);
+        QHelpEvent help(QEvent::ToolTip, point, m_pView->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(m_pView->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Alice Adams"));
     }
 
     void commandStates_data()
