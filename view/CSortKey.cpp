@@ -9,12 +9,18 @@
 
 namespace {
 
-bool IsAscii(const QByteArray &text)
+enum class Letters { Lower, Upper, NotAscii };
+
+Letters LettersOf(QByteArrayView text)
 {
-    for (char c : text)
+    Letters letters = Letters::Lower;
+    for (char c : text) {
         if (uchar(c) >= 0x80)
-            return false;
-    return true;
+            return Letters::NotAscii;
+        if (c >= 'A' && c <= 'Z')
+            letters = Letters::Upper;
+    }
+    return letters;
 }
 
 } // namespace
@@ -40,10 +46,16 @@ CSortKey::Kind CSortKey::KindOf(int nField)
     }
 }
 
-QByteArray CSortKey::TextKey(const QByteArray &text)
+QByteArray CSortKey::TextKey(QByteArrayView text)
 {
-    if (IsAscii(text))
-        return text.toLower();
+    switch (LettersOf(text)) {
+    case Letters::Lower:
+        return QByteArray::fromRawData(text.data(), text.size());
+    case Letters::Upper:
+        return text.toByteArray().toLower();
+    case Letters::NotAscii:
+        break;
+    }
     return QString::fromLocal8Bit(text).toCaseFolded().toUtf8();
 }
 
@@ -58,7 +70,7 @@ qint64 CSortKey::NumberKey(const CUserStatus &status, int nField)
     }
 }
 
-int CSortKey::CompareTexts(const QByteArray &a, const QByteArray &b)
+int CSortKey::CompareTexts(QByteArrayView a, QByteArrayView b)
 {
     const int c = TextKey(a).compare(TextKey(b));
     return (c > 0) - (c < 0);

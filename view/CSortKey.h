@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 
 struct CUserStatus;
@@ -16,12 +17,13 @@ public:
 
     static Kind KindOf(int nField);
     // The key of a text: case folded, compared by code points. An ASCII
-    // text needs no decoding and, already in lower case, not even a copy.
-    static QByteArray TextKey(const QByteArray &text);
+    // text needs no decoding and, already in lower case, not even a copy:
+    // its key then refers to text, which must outlive it.
+    static QByteArray TextKey(QByteArrayView text);
     // The number a time or number column sorts by; larger comes first.
     static qint64 NumberKey(const CUserStatus &status, int nField);
     // -1, 0 or 1 in the list's order of texts.
-    static int CompareTexts(const QByteArray &a, const QByteArray &b);
+    static int CompareTexts(QByteArrayView a, QByteArrayView b);
 
     // A text key with its first eight bytes packed into a number, so that
     // most comparisons compare two numbers and touch no text. Ties go by

@@ -7,6 +7,8 @@
 #include "view/CSortKey.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -32,12 +34,82 @@ Qt::Alignment AlignmentOf(int nAlignment)
     }
 }
 
-bool IsConnectionAnswer(const QByteArray &text)
+bool IsConnectionAnswer(QByteArrayView text)
 {
     return text == "Yes" || text == "No";
 }
 
+// A row's cell texts in one block, so that a row costs one allocation for
+// all of them: the number of cells and the end of each text as 32-bit words,
+// then the texts back to back.
+class CellTexts
+{
+public:
+    void Assign(const QByteArray *pTexts, qsizetype nCount)
+    {
+        qsizetype nSize = 0;
+        for (qsizetype i = 0; i < nCount; ++i)
+            nSize += pTexts[i].size();
+        const qsizetype nBase = Base(nCount);
+        m_block.resize(nBase + nSize);
+        char *pData = m_block.data();
+        SetWord(pData, 0, quint32(nCount));
+        qsizetype nEnd = 0;
+        for (qsizetype i = 0; i < nCount; ++i) {
+            std::memcpy(pData + nBase + nEnd, pTexts[i].constData(), size_t(pTexts[i].size()));
+            nEnd += pTexts[i].size();
+            SetWord(pData, i + 1, quint32(nEnd));
+        }
+    }
+    void Clear() { m_block.clear(); }
+    qsizetype Count() const { return m_block.isEmpty() ? 0 : Word(0); }
+    QByteArrayView At(qsizetype i) const
+    {
+        const qsizetype nCount = Count();
+        if (i < 0 || i >= nCount)
+            return {};
+        const qsizetype nBegin = i == 0 ? 0 : Word(i);
+        return QByteArrayView(m_block.constData() + Base(nCount) + nBegin, Word(i + 1) - nBegin);
+    }
+
+private:
+    static qsizetype Base(qsizetype nCount) { return qsizetype(sizeof(quint32)) * (nCount + 1); }
+    static void SetWord(char *pData, qsizetype i, quint32 nWord)
+    {
+        std::memcpy(pData + i * qsizetype(sizeof(quint32)), &nWord, sizeof nWord);
+    }
+    qsizetype Word(qsizetype i) const
+    {
+        quint32 nWord;
+        std::memcpy(&nWord, m_block.constData() + i * qsizetype(sizeof(quint32)), sizeof nWord);
+        return qsizetype(nWord);
+    }
+
+    QByteArray m_block;
+};
+
 } // namespace
+
+struct CUserListModel::Row
+{
+    CRowObject object;
+    // Users: the status the texts were made from.
+    std::shared_ptr<const CUserStatus> pStatus;
+    CellTexts texts;
+    QByteArray groupName;
+    int nImage = 0;
+    int nState = 0;
+    bool bUpgradePending = false;
+
+    // A group row shows its name in the first cell and nothing else.
+    void SetGroupTexts(qsizetype nColumns)
+    {
+        std::array<QByteArray, kMaxColumns> texts;
+        if (nColumns > 0)
+            texts[0] = groupName;
+        this->texts.Assign(texts.data(), nColumns);
+    }
+};
 
 CUserListModel::CUserListModel(QObject *parent) : QAbstractTableModel(parent)
 {
@@ -63,8 +135,7 @@ QVariant CUserListModel::data(const QModelIndex &index, int role) const
     const Row &row = *m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
-        const size_t nColumn = size_t(index.column());
-        return nColumn < row.texts.size() ? QString::fromLocal8Bit(row.texts[nColumn]) : QString();
+        return QString::fromLocal8Bit(row.texts.At(index.column()));
     }
     case Qt::TextAlignmentRole:
         return int(AlignmentOf(m_columns[index.column()].nAlignment));
@@ -94,7 +165,7 @@ void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
         beginRemoveColumns(QModelIndex(), 0, int(m_columns.size()) - 1);
         m_columns.clear();
         for (const std::unique_ptr<Row> &pRow : m_rows)
-            pRow->texts.clear();
+            pRow->texts.Clear();
         endRemoveColumns();
     }
     if (!columns.isEmpty()) {
@@ -106,8 +177,7 @@ void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
                 FillUserTexts(row, now);
                 NoteUserState(row);
             } else {
-                row.texts.assign(size_t(m_columns.size()), QByteArray());
-                row.texts[0] = row.groupName;
+                row.SetGroupTexts(m_columns.size());
             }
         }
         endInsertColumns();
@@ -137,8 +207,7 @@ QByteArray CUserListModel::GetCellText(int nRow, int nColumn) const
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return {};
-    const std::vector<QByteArray> &texts = m_rows[size_t(nRow)]->texts;
-    return nColumn >= 0 && size_t(nColumn) < texts.size() ? texts[size_t(nColumn)] : QByteArray();
+    return m_rows[size_t(nRow)]->texts.At(nColumn).toByteArray();
 }
 
 int CUserListModel::GetRowImage(int nRow) const
@@ -184,9 +253,10 @@ void CUserListModel::FillUserTexts(Row &row, qint64 now)
     row.pStatus = pUser->GetStatus();
     row.bUpgradePending = pUser->IsUpgradePending();
     row.nImage = ChooseImage(*pUser, *row.pStatus, row.bUpgradePending);
-    row.texts.resize(size_t(m_columns.size()));
+    std::array<QByteArray, kMaxColumns> texts;
     for (qsizetype c = 0; c < m_columns.size(); ++c)
-        row.texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
+        texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
+    row.texts.Assign(texts.data(), m_columns.size());
 }
 
 std::unique_ptr<CUserListModel::Row> CUserListModel::MakeUserRow(CUser *pUser, qint64 now)
@@ -203,9 +273,7 @@ std::unique_ptr<CUserListModel::Row> CUserListModel::MakeGroupRow(CGroup *pGroup
     pRow->object = CRowObject::Group(pGroup);
     pRow->groupName = pGroup->GetName();
     pRow->nImage = ImgGroup;
-    pRow->texts.assign(size_t(m_columns.size()), QByteArray());
-    if (!pRow->texts.empty())
-        pRow->texts[0] = pRow->groupName;
+    pRow->SetGroupTexts(m_columns.size());
     return pRow;
 }
 
@@ -230,13 +298,16 @@ bool CUserListModel::RefreshRow(int nRow, bool bForce, qint64 now)
     }
     row.pStatus = std::move(pStatus);
     row.bUpgradePending = bPending;
+    std::array<QByteArray, kMaxColumns> texts;
+    quint32 changedTexts = 0;
     for (qsizetype c = 0; c < m_columns.size(); ++c) {
-        QByteArray text = pUser->GetColumnText(m_columns[c].nField, now);
-        if (text != row.texts[size_t(c)]) {
-            row.texts[size_t(c)] = std::move(text);
-            changed |= 1u << c;
-        }
+        texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
+        if (texts[size_t(c)] != row.texts.At(c))
+            changedTexts |= 1u << c;
     }
+    if (changedTexts)
+        row.texts.Assign(texts.data(), m_columns.size());
+    changed |= changedTexts;
     NoteUserState(row);
     AnnounceChanges(nRow, changed);
     return changed != 0;
@@ -250,7 +321,7 @@ void CUserListModel::NoteUserState(const Row &row)
     else
         m_failedUsers.remove(pUser);
     const int nConnected = ConnectedColumn();
-    if (nConnected >= 0 && IsConnectionAnswer(row.texts[size_t(nConnected)]))
+    if (nConnected >= 0 && IsConnectionAnswer(row.texts.At(nConnected)))
         m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1, pUser);
     // Superseded entries pile up as statuses change; start afresh now and
     // then rather than let them grow without bound.
@@ -341,8 +412,7 @@ int CUserListModel::UpdateGroup(CGroup *pGroup)
     const QByteArray name = pGroup->GetName();
     if (name != row.groupName) {
         row.groupName = name;
-        if (!row.texts.empty())
-            row.texts[0] = name;
+        row.SetGroupTexts(m_columns.size());
         changed |= 1u;
     }
     AnnounceChanges(nRow, changed);
@@ -447,7 +517,7 @@ void CUserListModel::RebuildExpiries()
     if (nConnected < 0)
         return;
     for (const std::unique_ptr<Row> &pRow : m_rows)
-        if (const Row &row = *pRow; row.object.IsUser() && IsConnectionAnswer(row.texts[size_t(nConnected)]))
+        if (const Row &row = *pRow; row.object.IsUser() && IsConnectionAnswer(row.texts.At(nConnected)))
             m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1,
                                row.object.GetUser());
 }
@@ -482,7 +552,7 @@ int CUserListModel::CompareRows(int nRowA, int nRowB, int nColumn) const
     const int nField = GetField(nColumn);
     switch (CSortKey::KindOf(nField)) {
     case CSortKey::Kind::Text:
-        return CSortKey::CompareTexts(a.texts[size_t(nColumn)], b.texts[size_t(nColumn)]);
+        return CSortKey::CompareTexts(a.texts.At(nColumn), b.texts.At(nColumn));
     case CSortKey::Kind::Time:
     case CSortKey::Kind::Number: {
         const qint64 ka = CSortKey::NumberKey(*a.pStatus, nField);
@@ -520,7 +590,7 @@ void CUserListModel::Sort(int nColumn)
         keys.reserve(m_rows.size() - order.size());
         for (size_t i = 0; i < m_rows.size(); ++i)
             if (m_rows[i]->object.IsUser()) {
-                texts.push_back(CSortKey::TextKey(m_rows[i]->texts[size_t(nColumn)]));
+                texts.push_back(CSortKey::TextKey(m_rows[i]->texts.At(nColumn)));
                 keys.push_back(CSortKey::Packed::Make(texts.back(), int(i)));
             }
         std::sort(keys.begin(), keys.end());

@@ -113,17 +113,8 @@ public:
     void Sort(int nColumn);
 
 private:
-    struct Row
-    {
-        CRowObject object;
-        // Users: the status the texts were made from.
-        std::shared_ptr<const CUserStatus> pStatus;
-        std::vector<QByteArray> texts;
-        QByteArray groupName;
-        int nImage = 0;
-        int nState = 0;
-        bool bUpgradePending = false;
-    };
+    // One row; defined with the model's code.
+    struct Row;
     using Expiry = std::pair<qint64, CUser *>;
 
     std::unique_ptr<Row> MakeUserRow(CUser *pUser, qint64 now);
