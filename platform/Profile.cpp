@@ -301,6 +301,37 @@ ProfileResult Profile::WriteString(const QString &path, const QByteArray &sectio
     });
 }
 
+ProfileResult Profile::WriteStrings(const QString &path, const QByteArray &section,
+                                    const QList<std::pair<QByteArray, QByteArray>> &values)
+{
+    const QByteArray s = ProfileFile::TrimArgument(section);
+    QList<std::pair<QByteArray, QByteArray>> edits;
+    for (const auto &entry : values) {
+        const QByteArray k = ProfileFile::TrimArgument(entry.first);
+        for (const QString &why : {ProfileEditor::CheckSectionName(s), ProfileEditor::CheckKeyName(k),
+                                   ProfileEditor::CheckValue(entry.second)}) {
+            if (!why.isEmpty())
+                return Refused(why);
+        }
+        edits.append({k, entry.second});
+    }
+    if (edits.isEmpty())
+        return ProfileResult::Success();
+    return EditFile(path, [&](const ProfileFile &file) -> std::optional<QByteArray> {
+        // Each edit is placed as a single write would place it on the text
+        // the one before left, so the result is that of the writes in turn.
+        std::optional<QByteArray> bytes;
+        for (const auto &edit : edits) {
+            std::optional<QByteArray> next =
+                bytes ? ProfileEditor::SetValue(ProfileFile::Parse(*bytes), s, edit.first, edit.second)
+                      : ProfileEditor::SetValue(file, s, edit.first, edit.second);
+            if (next)
+                bytes = std::move(next);
+        }
+        return bytes;
+    });
+}
+
 ProfileResult Profile::DeleteKey(const QString &path, const QByteArray &section,
                                  const QByteArray &key)
 {

@@ -56,6 +56,11 @@ public:
     // A value with outer blanks or outer matching quotes is written quoted.
     static ProfileResult WriteString(const QString &path, const QByteArray &section,
                                      const QByteArray &key, const QByteArray &value);
+    // Several values of one section in one read, edit and replace: a reader
+    // sees all of them or none, and a failure leaves every key as it was.
+    // Refused whole when any name or value would be refused alone.
+    static ProfileResult WriteStrings(const QString &path, const QByteArray &section,
+                                      const QList<std::pair<QByteArray, QByteArray>> &values);
     // WritePrivateProfileString(section, key, NULL): removes the key's line.
     static ProfileResult DeleteKey(const QString &path, const QByteArray &section,
                                    const QByteArray &key);

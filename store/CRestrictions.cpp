@@ -92,21 +92,26 @@ quint16 CRestrictions::PendingMask(int group, quint32 word)
 
 ProfileResult CRestrictions::Write(const QString &path, int group, quint32 &word)
 {
-    ProfileResult result;
+    // One replace of the file for the whole group: the client never reads
+    // half a request, and a failure leaves every active bit as it was, so
+    // asking again writes again.
     const quint16 pending = PendingMask(group, word);
+    QList<std::pair<QByteArray, QByteArray>> values;
+    quint32 activeBits = 0;
     for (int bit = 0; bit < GetKeyCount(group); ++bit) {
         const quint32 mask = 1u << bit;
         if (!(pending & mask))
             continue;
         const bool allowed = word & mask;
-        ProfileResult written = Profile::WriteString(path, RequestSection(), GetKeyName(group, bit),
-                                                     allowed ? "1" : "0");
-        if (written) {
-            const quint32 activeBit = mask << ActiveShift;
-            word = allowed ? (word | activeBit) : (word & ~activeBit);
-        } else if (result) {
-            result = std::move(written);
-        }
+        values.append({GetKeyName(group, bit), allowed ? QByteArray("1") : QByteArray("0")});
+        activeBits |= mask << ActiveShift;
     }
-    return result;
+    if (values.isEmpty())
+        return {};
+    ProfileResult written = Profile::WriteStrings(path, RequestSection(), values);
+    if (written) {
+        // The active half takes the requested value of every key written.
+        word = (word & ~activeBits) | ((word << ActiveShift) & activeBits);
+    }
+    return written;
 }

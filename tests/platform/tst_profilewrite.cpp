@@ -43,6 +43,32 @@ private Q_SLOTS:
         Profile::ClearCache();
     }
 
+    // Several keys in one replace read back as the same writes in turn would
+    // leave them, and one bad value refuses the whole batch untouched.
+    void writeStringsActsAsOneReplace()
+    {
+        const QByteArray before = "[Restrictions]\r\nb=1\r\n;note\r\n[t]\r\nx=1\r\n";
+        WriteRaw(Path(), before);
+        const QString sequential = m_dir->filePath(QStringLiteral("seq.ini"));
+        WriteRaw(sequential, before);
+        const QList<std::pair<QByteArray, QByteArray>> values{{"a", "0"}, {"b", "0"}, {"c", " 1 "}};
+        for (const auto &v : values)
+            QVERIFY(Profile::WriteString(sequential, "Restrictions", v.first, v.second));
+
+        int replaces = 0;
+        PlatformTestHooks::SetBeforeReplace([&](const QString &) { ++replaces; });
+        QVERIFY(Profile::WriteStrings(Path(), "Restrictions", values));
+        QCOMPARE(replaces, 1);
+        QCOMPARE(ReadRaw(Path()), ReadRaw(sequential));
+
+        const QByteArray written = ReadRaw(Path());
+        const ProfileResult refused =
+            Profile::WriteStrings(Path(), "Restrictions", {{"a", "1"}, {"b", "x\r\ny=1"}});
+        QVERIFY(!refused);
+        QCOMPARE(refused.winError, 87);
+        QCOMPARE(ReadRaw(Path()), written);
+    }
+
     void writeKeepsModeAndOwner()
     {
         WriteRaw(Path(), "[s]\r\nk=1\r\n");

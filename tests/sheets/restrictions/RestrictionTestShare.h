@@ -71,6 +71,7 @@ public:
     // Counts the files each write replaces, by path, from now on.
     void CountReplacements()
     {
+        m_replacements.clear();
         PlatformTestHooks::SetBeforeReplace(
             [this](const QString &path) { m_replacements[path] += 1; });
     }

@@ -77,8 +77,11 @@ private Q_SLOTS:
         CUser *user = share.AddUser("alice", active.isNull() ? QByteArray("") : active);
         user->GetActiveRestrictions(group);
 
+        // However many keys of the group change, the file is replaced once.
+        share.CountReplacements();
         const ProfileResult result = user->SetRequestedRestrictions(group, quint16(request));
         QVERIFY2(result.ok, qPrintable(result.message));
+        QCOMPARE(share.TotalReplacements(), written.isEmpty() ? 0 : 1);
         QCOMPARE(share.Requests("alice"), written);
         QCOMPARE(user->GetActiveRestrictions(group), quint16(after));
         QCOMPARE(user->GetRequestedRestrictions(group), quint16(after));
