@@ -2,7 +2,6 @@
 
 #include "framework/CCmdUI.h"
 #include "framework/CFrameWnd.h"
-#include "framework/CToolBarEx.h"
 #include "framework/ResourceIds.h"
 #include "platform/LocalTime.h"
 #include "platform/Profile.h"
@@ -11,6 +10,7 @@
 #include "store/CUser.h"
 #include "uilib/SetGetCoolDisplay.h"
 #include "view/CColumnArray.h"
+#include "view/CRefreshTimers.h"
 #include "view/CUserListModel.h"
 #include "view/CViewImages.h"
 
@@ -21,6 +21,7 @@
 
 CAdminView::CAdminView(CAdminDoc *pDoc, QWidget *parent)
     : CListViewEx(parent), m_pDoc(pDoc), m_pModel(new CUserListModel(this)),
+      m_pTimers(new CRefreshTimers([this](bool bReload) { FillList(bReload); }, this)),
       m_clock(&LocalTime::Now)
 {
     setObjectName(QStringLiteral("CAdminView"));
@@ -39,12 +40,6 @@ CAdminView::CAdminView(CAdminDoc *pDoc, QWidget *parent)
     setModel(m_pModel);
     ConnectSelection();
 
-    for (int nTimer = TimerRefresh; nTimer <= TimerManualRefresh; ++nTimer) {
-        auto *pTimer = new QTimer(this);
-        pTimer->setSingleShot(true);
-        connect(pTimer, &QTimer::timeout, this, [this, nTimer] { OnTimer(nTimer); });
-        m_pTimers[nTimer - 1] = pTimer;
-    }
     connect(header(), &QHeaderView::sectionClicked, this, &CAdminView::SortByColumn);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
@@ -92,7 +87,7 @@ void CAdminView::OnInitialUpdate()
     m_bInitialized = true;
     InsertColumns();
     FillList(false);
-    TimerOf(TimerRefresh)->start(kFirstRefreshMs);
+    m_pTimers->Start();
 }
 
 CAdminDoc *CAdminView::GetDocument() const
@@ -474,62 +469,6 @@ void CAdminView::RestoreWindowIcon()
     m_bWindowIconSaved = false;
 }
 
-// --- Timers --------------------------------------------------------------
-
-QTimer *CAdminView::TimerOf(int nTimer) const
-{
-    return m_pTimers[qBound(int(TimerRefresh), nTimer, int(TimerManualRefresh)) - 1];
-}
-
-bool CAdminView::IsTimerActive(int nTimer) const
-{
-    return TimerOf(nTimer)->isActive();
-}
-
-int CAdminView::GetTimerInterval(int nTimer) const
-{
-    return TimerOf(nTimer)->interval();
-}
-
-void CAdminView::OnTimer(int nTimer)
-{
-    TimerOf(nTimer)->stop();
-    switch (nTimer) {
-    case TimerRefresh:
-    case TimerManualRefresh:
-        SetRefreshButtonImage(ImgRefreshDark);
-        TimerOf(TimerAnimationEnd)->start(kAnimationMs);
-        TimerOf(TimerAnimationStep)->start(kAnimationStepMs);
-        m_nAnimationPhase = 9;
-        FillList(nTimer == TimerManualRefresh);
-        TimerOf(TimerRefresh)->start(m_bShortFirstPeriod ? kShortPeriodMs : kPeriodMs);
-        m_bShortFirstPeriod = false;
-        break;
-    case TimerAnimationEnd:
-        m_nAnimationPhase = 0;
-        SetRefreshButtonImage(ImgRefreshRest);
-        break;
-    case TimerAnimationStep:
-        if (m_nAnimationPhase != 0 && CFrameWnd::GetMainWnd()) {
-            m_nAnimationPhase = m_nAnimationPhase == ImgRefreshBright ? ImgRefreshDark
-                                                                      : ImgRefreshBright;
-            SetRefreshButtonImage(m_nAnimationPhase);
-            TimerOf(TimerAnimationStep)->start(kAnimationStepMs);
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void CAdminView::SetRefreshButtonImage(int nImage)
-{
-    CFrameWnd *pFrame = CFrameWnd::GetMainWnd();
-    if (pFrame && pFrame->GetToolBar())
-        pFrame->GetToolBar()->SetButtonInfo(kRefreshButtonIndex, ID_VIEW_REFRESH,
-                                            CToolBarEx::TBBS_BUTTON, nImage);
-}
-
 // --- Commands ------------------------------------------------------------
 
 void CAdminView::OnEditSelectAll()
@@ -544,7 +483,7 @@ void CAdminView::OnEditSelectAll()
 
 void CAdminView::OnViewRefresh()
 {
-    TimerOf(TimerManualRefresh)->start(0);
+    m_pTimers->RefreshNow();
 }
 
 void CAdminView::OnClientWidthSel()

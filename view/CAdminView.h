@@ -10,13 +10,13 @@
 #include <QList>
 #include <QPersistentModelIndex>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 
 class CAdminDoc;
 class CCmdUI;
 class CFrameWnd;
+class CRefreshTimers;
 class CGroup;
 class CUserListModel;
 
@@ -33,17 +33,6 @@ class CAdminView : public CListViewEx, public CCmdTarget
     Q_OBJECT
 
 public:
-    enum Timer { TimerRefresh = 1, TimerAnimationEnd = 2, TimerAnimationStep = 3,
-                 TimerManualRefresh = 4 };
-    static constexpr int kFirstRefreshMs = 1000;
-    static constexpr int kShortPeriodMs = 3000;
-    static constexpr int kPeriodMs = 20000;
-    static constexpr int kAnimationMs = 3000;
-    static constexpr int kAnimationStepMs = 200;
-    // The Refresh button's place on the main frame's toolbar (the gap
-    // counts) and its images: at rest, and the two of its blinking.
-    static constexpr int kRefreshButtonIndex = 3;
-    enum RefreshImage { ImgRefreshRest = 2, ImgRefreshBright = 3, ImgRefreshDark = 4 };
     // Row state bits of the marked row and of a row that was marked.
     static constexpr int kMarkedState = 0x2100;
     static constexpr int kUnmarkedState = 0x1000;
@@ -127,9 +116,7 @@ public:
     void SetApplyGroupsDlg(QWidget *pDlg);
     QWidget *GetApplyGroupsDlg() const { return m_pApplyGroupsDlg; }
 
-    bool IsTimerActive(int nTimer) const;
-    int GetTimerInterval(int nTimer) const;
-    int GetAnimationPhase() const { return m_nAnimationPhase; }
+    const CRefreshTimers &GetRefreshTimers() const { return *m_pTimers; }
     const CImageList &GetSmallImages() const { return m_smallImages; }
     const CImageList &GetNormalImages() const { return m_normalImages; }
     // The current time as the rows see it; tests may set their own clock.
@@ -146,9 +133,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QTimer *TimerOf(int nTimer) const;
-    void OnTimer(int nTimer);
-    void SetRefreshButtonImage(int nImage);
     void OnStatusRead();
     void AppendNewUsers(qint64 now);
     void ReadStatus(const QList<CUser *> &users);
@@ -169,9 +153,7 @@ private:
     QPointer<QWidget> m_pPropertySheet;
     QPointer<QWidget> m_pApplyGroupsDlg;
     bool m_bShowDeleted = false;
-    QTimer *m_pTimers[4];
-    int m_nAnimationPhase = 0;
-    bool m_bShortFirstPeriod = true;
+    CRefreshTimers *m_pTimers;
     CImageList m_normalImages{QSize(32, 32)};
     CImageList m_smallImages{QSize(16, 16)};
     QList<std::pair<int, int>> m_savedSelection;

@@ -3,12 +3,12 @@
 #include "store/CGroup.h"
 #include "store/CUser.h"
 #include "store/CUserStatus.h"
+#include "view/CCellTexts.h"
 #include "view/CListViewEx.h"
 #include "view/CSortKey.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace {
 
@@ -39,55 +39,6 @@ bool IsConnectionAnswer(QByteArrayView text)
     return text == "Yes" || text == "No";
 }
 
-// A row's cell texts in one block, so that a row costs one allocation for
-// all of them: the number of cells and the end of each text as 32-bit words,
-// then the texts back to back.
-class CellTexts
-{
-public:
-    void Assign(const QByteArray *pTexts, qsizetype nCount)
-    {
-        qsizetype nSize = 0;
-        for (qsizetype i = 0; i < nCount; ++i)
-            nSize += pTexts[i].size();
-        const qsizetype nBase = Base(nCount);
-        m_block.resize(nBase + nSize);
-        char *pData = m_block.data();
-        SetWord(pData, 0, quint32(nCount));
-        qsizetype nEnd = 0;
-        for (qsizetype i = 0; i < nCount; ++i) {
-            std::memcpy(pData + nBase + nEnd, pTexts[i].constData(), size_t(pTexts[i].size()));
-            nEnd += pTexts[i].size();
-            SetWord(pData, i + 1, quint32(nEnd));
-        }
-    }
-    void Clear() { m_block.clear(); }
-    qsizetype Count() const { return m_block.isEmpty() ? 0 : Word(0); }
-    QByteArrayView At(qsizetype i) const
-    {
-        const qsizetype nCount = Count();
-        if (i < 0 || i >= nCount)
-            return {};
-        const qsizetype nBegin = i == 0 ? 0 : Word(i);
-        return QByteArrayView(m_block.constData() + Base(nCount) + nBegin, Word(i + 1) - nBegin);
-    }
-
-private:
-    static qsizetype Base(qsizetype nCount) { return qsizetype(sizeof(quint32)) * (nCount + 1); }
-    static void SetWord(char *pData, qsizetype i, quint32 nWord)
-    {
-        std::memcpy(pData + i * qsizetype(sizeof(quint32)), &nWord, sizeof nWord);
-    }
-    qsizetype Word(qsizetype i) const
-    {
-        quint32 nWord;
-        std::memcpy(&nWord, m_block.constData() + i * qsizetype(sizeof(quint32)), sizeof nWord);
-        return qsizetype(nWord);
-    }
-
-    QByteArray m_block;
-};
-
 } // namespace
 
 struct CUserListModel::Row
@@ -95,7 +46,7 @@ struct CUserListModel::Row
     CRowObject object;
     // Users: the status the texts were made from.
     std::shared_ptr<const CUserStatus> pStatus;
-    CellTexts texts;
+    CCellTexts texts;
     QByteArray groupName;
     int nImage = 0;
     int nState = 0;

@@ -11,6 +11,7 @@
 #include "store/CUser.h"
 #include "view/CAdminView.h"
 #include "view/CColumnArray.h"
+#include "view/CRefreshTimers.h"
 #include "view/CUserListModel.h"
 
 #include <QAbstractItemModelTester>
@@ -509,7 +510,7 @@ private Q_SLOTS:
         m_share->Write(users, kGroups);
         QVERIFY(route.Execute(ID_VIEW_REFRESH));
         QTRY_COMPARE(Model()->GetRowImage(RowOf("carol")), int(CUserListModel::ImgConnected));
-        QCOMPARE(m_pView->GetTimerInterval(CAdminView::TimerRefresh), CAdminView::kShortPeriodMs);
+        QCOMPARE(m_pView->GetRefreshTimers().GetInterval(CRefreshTimers::TimerRefresh), CRefreshTimers::kShortPeriodMs);
     }
 
     void refreshTimersAndBlinking()
@@ -520,28 +521,28 @@ private Q_SLOTS:
         CAdminView *pView = CAdminView::Create(&frame, m_pDoc.get());
         QCOMPARE(route.GetTarget(CCmdRoute::View), pView);
         QCOMPARE(frame.centralWidget(), pView);
-        QVERIFY(pView->IsTimerActive(CAdminView::TimerRefresh));
-        QCOMPARE(pView->GetTimerInterval(CAdminView::TimerRefresh), CAdminView::kFirstRefreshMs);
+        QVERIFY(pView->GetRefreshTimers().IsActive(CRefreshTimers::TimerRefresh));
+        QCOMPARE(pView->GetRefreshTimers().GetInterval(CRefreshTimers::TimerRefresh), CRefreshTimers::kFirstRefreshMs);
         CToolBarEx *pBar = frame.m_pToolBar;
-        const int nButton = CAdminView::kRefreshButtonIndex;
+        const int nButton = CRefreshTimers::kRefreshButtonIndex;
         QCOMPARE(pBar->GetItemID(nButton), ID_VIEW_REFRESH);
 
         QVERIFY(route.Execute(ID_VIEW_REFRESH));
-        QTRY_VERIFY(pView->IsTimerActive(CAdminView::TimerAnimationEnd));
-        QCOMPARE(pBar->GetButtonImage(nButton), int(CAdminView::ImgRefreshDark));
-        QCOMPARE(pView->GetTimerInterval(CAdminView::TimerRefresh), CAdminView::kShortPeriodMs);
-        QTRY_COMPARE_WITH_TIMEOUT(pBar->GetButtonImage(nButton), int(CAdminView::ImgRefreshBright), 1000);
-        QTRY_COMPARE_WITH_TIMEOUT(pBar->GetButtonImage(nButton), int(CAdminView::ImgRefreshDark), 1000);
+        QTRY_VERIFY(pView->GetRefreshTimers().IsActive(CRefreshTimers::TimerAnimationEnd));
+        QCOMPARE(pBar->GetButtonImage(nButton), int(CRefreshTimers::ImgRefreshDark));
+        QCOMPARE(pView->GetRefreshTimers().GetInterval(CRefreshTimers::TimerRefresh), CRefreshTimers::kShortPeriodMs);
+        QTRY_COMPARE_WITH_TIMEOUT(pBar->GetButtonImage(nButton), int(CRefreshTimers::ImgRefreshBright), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(pBar->GetButtonImage(nButton), int(CRefreshTimers::ImgRefreshDark), 1000);
         // The short period is used once; after it the list refreshes every 20 s,
         // and each refresh blinks the button for 3 s from its start.
-        QTRY_COMPARE_WITH_TIMEOUT(pView->GetTimerInterval(CAdminView::TimerRefresh),
-                                  CAdminView::kPeriodMs, 4000);
-        QVERIFY(pView->IsTimerActive(CAdminView::TimerRefresh));
-        QVERIFY(pView->GetAnimationPhase() != 0);
-        QTRY_COMPARE_WITH_TIMEOUT(pView->GetAnimationPhase(), 0, 4000);
-        QCOMPARE(pBar->GetButtonImage(nButton), int(CAdminView::ImgRefreshRest));
-        QTest::qWait(2 * CAdminView::kAnimationStepMs);
-        QCOMPARE(pBar->GetButtonImage(nButton), int(CAdminView::ImgRefreshRest));
+        QTRY_COMPARE_WITH_TIMEOUT(pView->GetRefreshTimers().GetInterval(CRefreshTimers::TimerRefresh),
+                                  CRefreshTimers::kPeriodMs, 4000);
+        QVERIFY(pView->GetRefreshTimers().IsActive(CRefreshTimers::TimerRefresh));
+        QVERIFY(pView->GetRefreshTimers().GetAnimationPhase() != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(pView->GetRefreshTimers().GetAnimationPhase(), 0, 4000);
+        QCOMPARE(pBar->GetButtonImage(nButton), int(CRefreshTimers::ImgRefreshRest));
+        QTest::qWait(2 * CRefreshTimers::kAnimationStepMs);
+        QCOMPARE(pBar->GetButtonImage(nButton), int(CRefreshTimers::ImgRefreshRest));
     }
 
     void displayPageRebuildsTheColumns()
