@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProfileFile.h"
+#include "../../store/StoreTestFiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,19 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
-
-inline void WriteFileBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-inline QByteArray ReadFileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The "key=value" lines of a section, as the file holds them now.
 inline QList<QByteArray> SectionLines(const QString &path, const QByteArray &section)
