@@ -9,6 +9,7 @@
 #include "framework/ResourceIds.h"
 #include "store/CAdminDoc.h"
 #include "uilib/CAppMessageBox.h"
+#include "uilib/CClientCodePage.h"
 #include "uilib/CRegistryAccess.h"
 #include "uilib/GlobalVarsForDll.h"
 
@@ -61,6 +62,10 @@ bool CAdminApp::InitInstance()
     QApplication::setApplicationName(CStringTable::Load(AFX_IDS_APP_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     InitLibraryVars();
+
+    // Logins name files through the code page, so it comes before the share.
+    if (const QString why = CClientCodePage::Load(m_csRegistryPath); !why.isEmpty())
+        CAppMessageBox::Exclamation(nullptr, why);
 
     m_pDoc = new CAdminDoc;
     m_pDocTarget = std::make_unique<CAdminDocTarget>(m_pDoc, m_csRegistryPath);

@@ -1,8 +1,10 @@
 #include "platform/FileSystem.h"
 
+#include "platform/CodePage.h"
 #include "platform/FileAccess.h"
 #include "platform/PlatformTestHooks.h"
 
+#include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <atomic>
@@ -74,7 +76,7 @@ Listing Scan(const QString &dir, const FileAccess::Identity &id)
     Listing listing;
     listing.id = id;
     ForEachName(dir, [&](const QByteArray &raw, unsigned char) {
-        const QString name = FileSystem::DecodeName(raw);
+        const QString name = QFile::decodeName(raw);
         const QString folded = name.toCaseFolded();
         auto it = listing.byFoldedName.find(folded);
         // Two names that differ only in case: always the same one of them.
@@ -155,7 +157,7 @@ QStringList FileSystem::FindModelFiles(const QString &dir)
     ForEachName(dir, [&](const QByteArray &raw, unsigned char type) {
         if (raw.size() < 4 || raw.right(4).toLower() != ".mod")
             return;
-        const QString name = DecodeName(raw);
+        const QString name = QFile::decodeName(raw);
         if (type == DT_DIR)
             return;
         if (type != DT_REG) {
@@ -185,7 +187,15 @@ std::optional<QString> FileSystem::UserFilePath(const QString &dir, const QByteA
 {
     if (!IsSafeLogin(login))
         return std::nullopt;
-    return ResolveInDir(dir, DecodeName(login) + ext);
+    // The clients name the file after the login as their code page reads it;
+    // the file system holds that name in its own encoding. A login that does
+    // not read back as the same bytes would share its name with another one.
+    if (!CodePage::RoundTrips(login))
+        return std::nullopt;
+    const QString name = CodePage::Decode(login);
+    if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
+        return std::nullopt;
+    return ResolveInDir(dir, name + ext);
 }
 
 QString FileSystem::ResolveInDir(const QString &dir, const QString &fileName)
@@ -221,12 +231,12 @@ QString FileSystem::ResolveInDir(const QString &dir, const QString &fileName)
 
 QString FileSystem::DecodeName(const QByteArray &bytes)
 {
-    return QString::fromLocal8Bit(bytes);
+    return CodePage::Decode(bytes);
 }
 
 QByteArray FileSystem::EncodeName(const QString &name)
 {
-    return name.toLocal8Bit();
+    return CodePage::EncodeLossy(name);
 }
 
 quint64 FileSystem::OperationCount()

@@ -36,17 +36,23 @@ public:
     // A login can name a file only when it is not empty, not "." or "..",
     // and holds no '/', '\\', ':', control character or NUL.
     static bool IsSafeLogin(const QByteArray &login);
-    // The path of a user's file: dir/<login><ext>. On a file system that
-    // distinguishes case, an existing file whose name differs only in case
-    // ("alice.INI", "ALICE.ini") is the user's file; otherwise the name is
-    // formed with ext as given. nullopt when the login cannot name a file.
+    // The path of a user's file: dir/<login><ext>, the login read in the
+    // clients' code page. On a file system that distinguishes case, an
+    // existing file whose name differs only in case ("alice.INI",
+    // "ALICE.ini", "ÉLISE.ini" for "élise") is the user's file; otherwise the
+    // name is formed with ext as given. nullopt when the login cannot name a
+    // file, or is not text in the code page (it would not name one file).
     static std::optional<QString> UserFilePath(const QString &dir, const QByteArray &login,
                                                const QString &ext = QStringLiteral(".ini"));
     // Join dir and a file name given by the system ("Users.ini"), with the
     // same case-insensitive resolution of an existing file.
     static QString ResolveInDir(const QString &dir, const QString &fileName);
 
-    // Local-8-bit conversions between the shared directory's bytes and paths.
+    // A name from the files of the shared directory (login, group, model) as
+    // text, and back, in the clients' code page. EncodeName substitutes what
+    // the code page cannot hold: a caller that writes the bytes compares
+    // DecodeName(EncodeName(text)) with text first. Names of files in a
+    // directory are in the file system's own encoding, not these.
     static QString DecodeName(const QByteArray &bytes);
     static QByteArray EncodeName(const QString &name);
 

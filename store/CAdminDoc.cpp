@@ -1,5 +1,6 @@
 #include "store/CAdminDoc.h"
 
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
 #include "store/CGroup.h"
@@ -209,7 +210,12 @@ void CAdminDoc::ListModels(QList<QByteArray> &names) const
     if (m_shareDirectory.isEmpty())
         return;
     for (const QString &file : FileSystem::FindModelFiles(m_shareDirectory)) {
-        const QByteArray name = FileSystem::EncodeName(file);
+        // The clients name a model in their code page; a file whose name it
+        // cannot hold is one no client can ask for.
+        const std::optional<QByteArray> encoded = CodePage::Encode(file);
+        if (!encoded)
+            continue;
+        const QByteArray &name = *encoded;
         const qsizetype dot = name.lastIndexOf('.');
         names.append(dot >= 0 ? name.left(dot) : name);
     }

@@ -1,5 +1,6 @@
 #include "store/CUser.h"
 
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/ProfileFile.h"
@@ -30,7 +31,7 @@ QByteArray TimeText(qint64 seconds)
 {
     if (seconds <= 0)
         return kNone;
-    const QByteArray text = LocalTime::Format(seconds, kTimeFormat).toLocal8Bit();
+    const QByteArray text = CodePage::EncodeLossy(LocalTime::Format(seconds, kTimeFormat));
     return text.isEmpty() ? kNone : text;
 }
 
@@ -210,8 +211,8 @@ bool CUser::UserFileExists() const
 QString CUser::UnusableLoginMessage() const
 {
     return QStringLiteral("The login \"%1\" cannot be used as a file name (it is empty, \".\" "
-                          "or \"..\", or holds /, \\, :, or a control character), so nothing "
-                          "was written for this user.")
+                          "or \"..\", holds /, \\, :, or a control character, or is not text in "
+                          "the clients' code page), so nothing was written for this user.")
         .arg(FileSystem::DecodeName(m_login));
 }
 

@@ -1,5 +1,6 @@
 #include "view/CSortKey.h"
 
+#include "platform/CodePage.h"
 #include "store/CUser.h"
 #include "store/CUserStatus.h"
 
@@ -56,7 +57,7 @@ QByteArray CSortKey::TextKey(QByteArrayView text)
     case Letters::NotAscii:
         break;
     }
-    return QString::fromLocal8Bit(text).toCaseFolded().toUtf8();
+    return CodePage::Decode(text).toCaseFolded().toUtf8();
 }
 
 qint64 CSortKey::NumberKey(const CUserStatus &status, int nField)

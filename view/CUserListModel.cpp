@@ -1,5 +1,6 @@
 #include "view/CUserListModel.h"
 
+#include "platform/CodePage.h"
 #include "store/CGroup.h"
 #include "store/CUser.h"
 #include "store/CUserStatus.h"
@@ -86,7 +87,7 @@ QVariant CUserListModel::data(const QModelIndex &index, int role) const
     const Row &row = *m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
-        return QString::fromLocal8Bit(row.texts.At(index.column()));
+        return CodePage::Decode(row.texts.At(index.column()));
     }
     case Qt::TextAlignmentRole:
         return int(AlignmentOf(m_columns[index.column()].nAlignment));

@@ -8,6 +8,7 @@
 // Sort: sorting the list by a column, against sorting the same rows' keys,
 // made beforehand, in the same starting order. It must stay within 3 times.
 
+#include "platform/CodePage.h"
 #include "store/CAdminDoc.h"
 #include "store/CUser.h"
 #include "uilib/CRegistryAccess.h"
@@ -205,7 +206,7 @@ void BM_SortPrecomputedKeys(benchmark::State &state)
         for (int nRow = 0; nRow < pModel->rowCount(); ++nRow) {
             if (bText) {
                 texts.emplace_back(
-                    QString::fromLocal8Bit(pModel->GetCellText(nRow, nColumn)).toCaseFolded(), nRow);
+                    CodePage::Decode(pModel->GetCellText(nRow, nColumn)).toCaseFolded(), nRow);
             } else {
                 const auto status = pModel->GetRowObject(nRow).GetUser()
                                         ? pModel->GetRowObject(nRow).GetUser()->GetStatus()

@@ -56,7 +56,9 @@ bool CConfigureCommunication::OnApply()
     if (!pUser)
         return false;
     m_pTarget->Note(pUser->SetCommMode(m_nCommMode));
-    m_pTarget->Note(pUser->SetSharedDir(CConfigureText::Encode(m_csDirectory)));
+    // DoDataExchange let only a directory the code page can hold through.
+    if (const std::optional<QByteArray> directory = CConfigureText::Encode(m_csDirectory))
+        m_pTarget->Note(pUser->SetSharedDir(*directory));
     m_pTarget->Note(pUser->SetRefreshRate(m_nRefreshRate));
     return CPropertyPage::OnApply();
 }

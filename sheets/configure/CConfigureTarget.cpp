@@ -1,5 +1,6 @@
 #include "sheets/configure/CConfigureTarget.h"
 
+#include "platform/CodePage.h"
 #include "store/CGroup.h"
 #include "uilib/CAppMessageBox.h"
 
@@ -23,7 +24,7 @@ bool CConfigureTarget::ExplainUser() const
     if (CGroup *const *ppGroup = std::get_if<CGroup *>(&m_object); ppGroup && *ppGroup) {
         m_status(QStringLiteral("The first selected row is the group \"%1\": client settings "
                                 "are set for one user at a time. Select a user first.")
-                     .arg(QString::fromLocal8Bit((*ppGroup)->GetName())));
+                     .arg(CodePage::Decode((*ppGroup)->GetName())));
     } else {
         m_status(QStringLiteral("No user is selected: select the user whose client settings "
                                 "you want to see or change."));

@@ -5,9 +5,25 @@
 
 #include <QLineEdit>
 
-bool CConfigureText::Validate(QWidget *pParent, QLineEdit *pEdit, const QString &csField)
+std::optional<QByteArray> CConfigureText::Encode(const QString &text, const QByteArray &original)
 {
-    const QString csWhy = CParameters::CheckText(Encode(pEdit->text()));
+    // Bytes the code page does not define show as replacement characters;
+    // encoding the shown text would turn them into other bytes.
+    if (!original.isEmpty() && text == Decode(original))
+        return original;
+    return CodePage::Encode(text);
+}
+
+bool CConfigureText::Validate(QWidget *pParent, QLineEdit *pEdit, const QString &csField,
+                              const QByteArray &original)
+{
+    const QString csText = pEdit->text();
+    QString csWhy;
+    if (const std::optional<QByteArray> bytes = Encode(csText, original); !bytes)
+        csWhy = QStringLiteral("the clients' code page (%1) cannot hold %2.")
+                    .arg(CodePage::CurrentName(), CodePage::Unencodable(csText));
+    else if (*bytes != original)
+        csWhy = CParameters::CheckText(*bytes);
     if (csWhy.isEmpty())
         return true;
     CAppMessageBox::Exclamation(

@@ -26,7 +26,8 @@ void CConfigureUser::CreateControls()
 bool CConfigureUser::DoDataExchange(bool bSaveAndValidate)
 {
     if (bSaveAndValidate
-        && !CConfigureText::Validate(this, m_pUi->codeEdit, QStringLiteral("Your code")))
+        && !CConfigureText::Validate(this, m_pUi->codeEdit, QStringLiteral("Your code"),
+                                    m_code))
         return false;
     DDX_Text(bSaveAndValidate, m_pUi->codeEdit, m_csCode);
     DDX_Text(bSaveAndValidate, m_pUi->nameEdit, m_csName);
@@ -43,7 +44,8 @@ bool CConfigureUser::OnInitDialog()
         return false;
     m_csName = CConfigureText::Decode(pUser->GetLogin());
     m_csFullName = CConfigureText::Decode(pUser->GetFullName());
-    m_csCode = CConfigureText::Decode(pUser->GetYourKey());
+    m_code = pUser->GetYourKey();
+    m_csCode = CConfigureText::Decode(m_code);
     // Any value other than 0 switches confidential mode on at the client.
     m_nConfidential = pUser->GetReceiveNotesInConfidential() != 0 ? 1 : 0;
     UpdateData(false);
@@ -55,7 +57,9 @@ bool CConfigureUser::OnApply()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
-    m_pTarget->Note(pUser->SetYourKey(CConfigureText::Encode(m_csCode)));
+    // DoDataExchange let only a code the code page can hold through.
+    if (const std::optional<QByteArray> code = CConfigureText::Encode(m_csCode, m_code))
+        m_pTarget->Note(pUser->SetYourKey(*code));
     m_pTarget->Note(pUser->SetReceiveNotesInConfidential(m_nConfidential == 1 ? 1 : 0));
     return CPropertyPage::OnApply();
 }

@@ -2,6 +2,7 @@
 
 #include "framework/CPropertyPage.h"
 
+#include <QByteArray>
 #include <memory>
 
 class CConfigureTarget;
@@ -36,4 +37,6 @@ protected:
 private:
     CConfigureTarget *m_pTarget;
     std::unique_ptr<Ui::CConfigureUser> m_pUi;
+    // The code as the file holds it, written back while the text is unchanged.
+    QByteArray m_code;
 };

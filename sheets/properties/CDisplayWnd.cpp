@@ -3,6 +3,7 @@
 #include "framework/CPropertySheet.h"
 #include "framework/CStringTable.h"
 #include "framework/ResourceIds.h"
+#include "sheets/properties/CCodePageWnd.h"
 #include "sheets/properties/CColumnOrder.h"
 #include "sheets/properties/CDisplayList.h"
 #include "sheets/properties/CPropertyIcons.h"
@@ -351,8 +352,13 @@ int CDisplayWnd::OnViewOptions(CAdminView *pView)
     auto *pPage = new CDisplayWnd(pView, &CColumnArray::Shared());
     pPage->m_nShowDeleted = pView && pView->GetShowDeleted() ? 1 : 0;
     sheet.AddPage(pPage);
+    auto *pCodePage = new CCodePageWnd;
+    sheet.AddPage(pCodePage);
     const int nResult = sheet.DoModal();
     if (nResult == CPropertySheet::IDOK && pView)
         pView->SetShowDeleted(pPage->m_nShowDeleted != 0);
+    // Names read otherwise, and logins may name other files now.
+    if (pCodePage->IsChanged() && pView)
+        pView->FillList(true);
     return nResult;
 }

@@ -1,5 +1,6 @@
 #include "sheets/properties/CGeneralWnd.h"
 
+#include "platform/CodePage.h"
 #include "sheets/properties/CPropertyIcons.h"
 #include "sheets/properties/CUserPropertySheet.h"
 #include "store/CUser.h"
@@ -13,7 +14,7 @@ namespace {
 
 QString Text(const CUser &user, int nColumn)
 {
-    return QString::fromLocal8Bit(user.GetColumnText(nColumn));
+    return CodePage::Decode(user.GetColumnText(nColumn));
 }
 
 } // namespace
@@ -131,8 +132,8 @@ void CGeneralWnd::UpdateFromUser()
     const CUser *pUser = pSheet ? pSheet->GetUser() : nullptr;
     if (!pUser)
         return;
-    m_csLogin = QString::fromLocal8Bit(pUser->GetLogin());
-    m_csFullName = QString::fromLocal8Bit(pUser->GetFullName());
+    m_csLogin = CodePage::Decode(pUser->GetLogin());
+    m_csFullName = CodePage::Decode(pUser->GetFullName());
     m_csLogonTime = Text(*pUser, CUser::ColLogon);
     m_csLogoffTime = Text(*pUser, CUser::ColLogoff);
 

@@ -1,6 +1,7 @@
 #include "sheets/properties/CUpgradeCommand.h"
 
 #include "framework/CPropertySheet.h"
+#include "platform/CodePage.h"
 #include "sheets/properties/CUpgradeWnd.h"
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
@@ -40,7 +41,7 @@ QStringList CUpgradeCommand::SendRequests(const QList<CUser *> &users, const QBy
             // Only a request the client can find is worth waiting for.
             pUser->MarkUpgradeRequested();
         } else {
-            problems.append(QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(pUser->GetLogin()),
+            problems.append(QStringLiteral("%1: %2").arg(CodePage::Decode(pUser->GetLogin()),
                                                          result.message));
         }
     }

@@ -1,5 +1,6 @@
 #include "sheets/properties/CUpgradeWnd.h"
 
+#include "platform/CodePage.h"
 #include "store/CPendingNotes.h"
 #include "ui_CUpgradeWnd.h"
 #include "uilib/CAppMessageBox.h"
@@ -24,13 +25,13 @@ void SetRadio(QRadioButton *pButton, bool bChecked)
 // Why the directory cannot travel in the request ("" when it can).
 QString CheckDirectory(const QString &csDirectory)
 {
-    const QByteArray bytes = csDirectory.toLocal8Bit();
-    if (QString::fromLocal8Bit(bytes) != csDirectory)
-        return QStringLiteral("The directory \"%1\" holds characters that the users' files "
-                              "cannot hold. Choose a directory whose name uses only the "
-                              "system's character set.")
-            .arg(csDirectory);
-    if (const QString why = CPendingNotes::CheckUpgradeValue(bytes); !why.isEmpty())
+    const std::optional<QByteArray> bytes = CodePage::Encode(csDirectory);
+    if (!bytes)
+        return QStringLiteral("The directory \"%1\" holds characters that the clients' code "
+                              "page (%2) cannot hold: %3\nChoose a directory whose name the "
+                              "clients can read.")
+            .arg(csDirectory, CodePage::CurrentName(), CodePage::Unencodable(csDirectory));
+    if (const QString why = CPendingNotes::CheckUpgradeValue(*bytes); !why.isEmpty())
         return QStringLiteral("The directory cannot be written into the users' files, so no "
                               "client could find it:\n%1\nType the directory on one line.")
             .arg(why);
@@ -106,7 +107,8 @@ QByteArray CUpgradeWnd::GetModeText() const
 
 QByteArray CUpgradeWnd::GetDirectoryText() const
 {
-    return m_csDirectory.toLocal8Bit();
+    // DoDataExchange let only a directory the code page can hold through.
+    return CodePage::Encode(m_csDirectory).value_or(QByteArray());
 }
 
 QByteArray CUpgradeWnd::GetRequestValue() const

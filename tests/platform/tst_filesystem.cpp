@@ -2,6 +2,7 @@
 // model file search, create-or-truncate, status, counting, local time.
 
 #include "PlatformTestFiles.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/PlatformTestHooks.h"
@@ -85,6 +86,65 @@ private Q_SLOTS:
         for (const QString &name : onDisk)
             WriteRaw(In(name), "[s]\r\n");
         QCOMPARE(FileSystem::UserFilePath(m_dir->path(), "alice", ext), std::optional(In(expected)));
+    }
+
+    // The clients name a user's file after the login in their code page; the
+    // share's file system holds the names in UTF-8.
+    void accentedLoginsFindTheirOwnFiles_data()
+    {
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QStringList>("onDisk");
+        QTest::addColumn<QByteArray>("login");
+        QTest::addColumn<QString>("expected"); // "" for no file
+        const QString elise = QString::fromUtf8("élise.ini");
+        const QString elise2 = QString::fromUtf8("èlise.ini");
+        QTest::newRow("new file in UTF-8") << "windows-1252" << QStringList{} << QByteArray("\xe9lise")
+                                           << elise;
+        QTest::newRow("one accent apart: e acute") << "windows-1252" << QStringList{elise, elise2}
+                                                   << QByteArray("\xe9lise") << elise;
+        QTest::newRow("one accent apart: e grave") << "windows-1252" << QStringList{elise, elise2}
+                                                   << QByteArray("\xe8lise") << elise2;
+        QTest::newRow("accented capital on disk")
+            << "windows-1252" << QStringList{QString::fromUtf8("ÉLISE.INI")} << QByteArray("\xe9lise")
+            << QString::fromUtf8("ÉLISE.INI");
+        QTest::newRow("accented capital in the login")
+            << "windows-1252" << QStringList{elise} << QByteArray("\xc9LISE") << elise;
+        QTest::newRow("other letter not matched")
+            << "windows-1252" << QStringList{elise2} << QByteArray("\xe9lise") << elise;
+        QTest::newRow("1250 login") << "windows-1250" << QStringList{QString::fromUtf8("šimon.ini")}
+                                    << QByteArray("\x8aimon") << QString::fromUtf8("šimon.ini");
+        QTest::newRow("932 login") << "windows-932" << QStringList{QString::fromUtf8("日本.ini")}
+                                   << QByteArray("\x93\xfa\x96\x7b") << QString::fromUtf8("日本.ini");
+        // Two such logins would read alike and share one file.
+        QTest::newRow("932, not text") << "windows-932" << QStringList{} << QByteArray("ab\x82")
+                                       << QString();
+    }
+    void accentedLoginsFindTheirOwnFiles()
+    {
+        QFETCH(QString, codePage);
+        QFETCH(QStringList, onDisk);
+        QFETCH(QByteArray, login);
+        QFETCH(QString, expected);
+        QVERIFY(CodePage::SetCurrent(codePage));
+        for (const QString &name : onDisk)
+            WriteRaw(In(name), "[s]\r\n");
+        const std::optional<QString> path = FileSystem::UserFilePath(m_dir->path(), login);
+        CodePage::SetCurrent(QStringLiteral("windows-1252"));
+        if (expected.isEmpty()) {
+            QCOMPARE(path, std::nullopt);
+            return;
+        }
+        QCOMPARE(path, std::optional(In(expected)));
+        // Written and read again under that name: exactly one file of it.
+        WriteRaw(*path, "[s]\r\nk=v\r\n");
+        QCOMPARE(QDir(m_dir->path()).entryList({expected}, QDir::Files).size(), 1);
+    }
+
+    // Model files named on a Windows machine show up under their UTF-8 names.
+    void accentedModelFilesAreFound()
+    {
+        WriteRaw(In(QString::fromUtf8("Réunion.mod")), "");
+        QCOMPARE(FileSystem::FindModelFiles(m_dir->path()), QStringList{QString::fromUtf8("Réunion.mod")});
     }
 
     // The directory scan is kept only while the directory stays the same.

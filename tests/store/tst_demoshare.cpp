@@ -9,6 +9,7 @@
 #include "store/CUser.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QDirIterator>
 #include <QProcess>
 #include <QSet>
@@ -107,6 +108,21 @@ private Q_SLOTS:
         QList<QByteArray> models;
         doc.ListModels(models);
         QVERIFY(models.contains("Holiday.Notice"));
+        // Accented names as Windows-1252 clients write them: in the files
+        // as single bytes, on the disk as the file system names them.
+        QVERIFY(models.contains("R\xe9union"));
+        QVERIFY(doc.FindGroup("Comit\xe9 de direction"));
+        int accentedLogins = 0, accentedFiles = 0;
+        for (const CUser *user : doc.GetUsers()) {
+            const QByteArray login = user->GetLogin();
+            if (std::all_of(login.begin(), login.end(), [](char c) { return uchar(c) < 0x80; }))
+                continue;
+            ++accentedLogins;
+            accentedFiles += user->UserFileExists();
+        }
+        QVERIFY(accentedLogins > 0);
+        QCOMPARE(accentedFiles, accentedLogins);
+        QVERIFY(!QDir(dir.path()).entryList({QString::fromUtf8("*é*.ini")}).isEmpty());
         QVERIFY(models.size() >= 5);
         QVERIFY(!QDir(dir.path()).entryList({"*.log"}).isEmpty());
     }

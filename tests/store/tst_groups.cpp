@@ -1,5 +1,6 @@
 #include "StoreTestFiles.h"
 
+#include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "store/CAdminDoc.h"
 #include "store/CGroup.h"
@@ -117,6 +118,45 @@ private Q_SLOTS:
         QVERIFY(doc.GroupNameExists("SALES"));
         QVERIFY(doc.GroupNameExists("sales"));
         QVERIFY(!doc.GroupNameExists("Sale"));
+    }
+
+    // Names that differ in an accented letter are different groups; an
+    // accented capital is the same letter as its small one.
+    void accentedNamesAreComparedAsLetters_data()
+    {
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QByteArray>("existing");
+        QTest::addColumn<QByteArray>("asked");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("same") << "windows-1252" << QByteArray("\xc9quipe") << QByteArray("\xc9quipe") << true;
+        QTest::newRow("small e acute") << "windows-1252" << QByteArray("\xc9quipe") << QByteArray("\xe9QUIPE") << true;
+        QTest::newRow("E grave") << "windows-1252" << QByteArray("\xc9quipe") << QByteArray("\xc8quipe") << false;
+        QTest::newRow("a grave") << "windows-1252" << QByteArray("\xc9quipe") << QByteArray("\xe0quipe") << false;
+        QTest::newRow("plain E") << "windows-1252" << QByteArray("\xc9quipe") << QByteArray("Equipe") << false;
+        QTest::newRow("1251 capital") << "windows-1251" << QByteArray("\xe3\xf0\xf3\xef\xef\xe0")
+                                      << QByteArray("\xc3\xd0\xd3\xcf\xcf\xc0") << true;
+        QTest::newRow("1251 other word") << "windows-1251" << QByteArray("\xe3\xf0\xf3\xef\xef\xe0")
+                                         << QByteArray("\xe3\xf0\xf3\xef\xef\xe5") << false;
+        QTest::newRow("936 fullwidth capital") << "windows-936" << QByteArray("\xa3\xc1\xd7\xe9")
+                                               << QByteArray("\xa3\xe1\xd7\xe9") << true;
+        QTest::newRow("936 other character") << "windows-936" << QByteArray("\xd6\xd0")
+                                             << QByteArray("\xd6\xd1") << false;
+    }
+    void accentedNamesAreComparedAsLetters()
+    {
+        QFETCH(QString, codePage);
+        QFETCH(QByteArray, existing);
+        QFETCH(QByteArray, asked);
+        QFETCH(bool, taken);
+        QVERIFY(CodePage::SetCurrent(codePage));
+        WriteShare(existing + "=alice\r\n");
+        CAdminDoc doc;
+        const bool ok = doc.OnNewDocument(m_dir->path());
+        const bool answer = doc.GroupNameExists(asked);
+        CodePage::SetCurrent(QStringLiteral("windows-1252"));
+        QVERIFY(ok);
+        QVERIFY(doc.FindGroup(existing));
+        QCOMPARE(answer, taken);
     }
 
     void longMemberListSurvivesRoundTrip()

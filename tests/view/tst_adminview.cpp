@@ -6,6 +6,7 @@
 #include "framework/CImageList.h"
 #include "framework/CToolBarEx.h"
 #include "framework/ResourceIds.h"
+#include "platform/CodePage.h"
 #include "store/CAdminDoc.h"
 #include "store/CGroup.h"
 #include "store/CUser.h"
@@ -134,12 +135,13 @@ private:
         QCoreApplication::processEvents();
     }
 
-private Q_SLOTS:
     // The view as the initial update leaves it, without its timers.
-    void init()
+    void Open(const QList<TestUser> &users, const QList<QByteArray> &groups)
     {
+        m_pView.reset();
+        m_pDoc.reset();
         m_share = std::make_unique<ViewTestShare>();
-        m_share->Write(StandardUsers(), kGroups);
+        m_share->Write(users, groups);
         m_pDoc = std::make_unique<CAdminDoc>();
         QVERIFY(m_pDoc->OnNewDocument(m_share->Path()));
         m_pDoc->WaitForStatusReaders();
@@ -153,6 +155,9 @@ private Q_SLOTS:
                                      m_pView.get());
         m_pView->resize(900, 400);
     }
+
+private Q_SLOTS:
+    void init() { Open(StandardUsers(), kGroups); }
 
     void cleanup()
     {
@@ -183,6 +188,41 @@ private Q_SLOTS:
         QCOMPARE(Text(login, CUser::ColFullName), User(login)->GetFullName());
         QCOMPARE(Text(login, CUser::ColLogon), User(login)->GetColumnText(CUser::ColLogon, kNow));
         QCOMPARE(m_pView->GetRowObject(RowOf(login)).GetUser(), User(login));
+    }
+
+    // Cells show the clients' bytes in the clients' code page.
+    void accentedNamesShowInTheCells_data()
+    {
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QByteArray>("login");
+        QTest::addColumn<QByteArray>("fullName");
+        QTest::addColumn<QByteArray>("group");
+        QTest::addColumn<QStringList>("shown"); // login, full name, group
+        QTest::newRow("1252") << "windows-1252" << QByteArray("\xe9lise") << QByteArray("Zo\xe9 Fran\xe7ois")
+                              << QByteArray("\xc9quipe") << QStringList{"élise", "Zoé François", "Équipe"};
+        QTest::newRow("1250") << "windows-1250" << QByteArray("\x9aimon") << QByteArray("\x8aimon \x8e\xe1k")
+                              << QByteArray("T\xfdm") << QStringList{"šimon", "Šimon Žák", "Tým"};
+        QTest::newRow("936") << "windows-936" << QByteArray("\xd5\xc5") << QByteArray("\xd5\xc5\xce\xb0")
+                             << QByteArray("\xd6\xd0\xce\xc4") << QStringList{"张", "张伟", "中文"};
+    }
+    void accentedNamesShowInTheCells()
+    {
+        QFETCH(QString, codePage);
+        QFETCH(QByteArray, login);
+        QFETCH(QByteArray, fullName);
+        QFETCH(QByteArray, group);
+        QFETCH(QStringList, shown);
+        QVERIFY(CodePage::SetCurrent(codePage));
+        Open({{login, fullName, kNow - 100, kNow - 1000, {}}}, {group + "=" + login});
+        const auto cell = [&](int nRow, int nField) {
+            return Model()->data(Model()->index(nRow, ColumnOf(nField))).toString();
+        };
+        const int nRow = RowOf(login.constData());
+        const int nGroupRow = m_pView->FindRow(CRowObject::Group(m_pDoc->FindGroup(group)));
+        const QStringList actual{cell(nRow, CUser::ColLogin), cell(nRow, CUser::ColFullName),
+                                 Model()->data(Model()->index(nGroupRow, 0)).toString()};
+        CodePage::SetCurrent(QStringLiteral("windows-1252"));
+        QCOMPARE(actual, shown);
     }
 
     void upgradeShowsArrowsUntilTheClientMoves()

@@ -1,5 +1,6 @@
 #include "CDemoShare.h"
 
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 
@@ -11,15 +12,18 @@ constexpr qint64 kMinute = 60;
 constexpr qint64 kHour = 3600;
 constexpr qint64 kDay = 86400;
 
-const char *const kFirstNames[] = {"Alice", "Bruno", "Chloe", "David", "Emma", "Farid", "Greta",
-                                   "Hugo", "Ines", "Jules", "Karin", "Louis", "Marta", "Nils",
-                                   "Olga", "Pablo", "Quentin", "Rosa", "Sven", "Tess", "Ugo",
-                                   "Vera", "Wim", "Xenia", "Yann", "Zoe"};
-const char *const kLastNames[] = {"Martin", "Durand", "Lefevre", "Moreau", "Garcia", "Muller",
-                                  "Rossi", "Jansen", "Novak", "Larsen", "Silva", "Kowalski",
-                                  "Dubois", "Schmidt", "Bianchi", "Ferreira", "Nakamura", "Olsen"};
+// Names, codes, groups and models are written as the clients write them:
+// in Windows-1252, accented letters included.
+const char *const kFirstNames[] = {"Alice", "Bruno", "Chlo\xe9", "David", "\xc9lise", "Farid",
+                                   "Greta", "Hugo", "In\xe8s", "Jules", "Karin", "Louis", "Marta",
+                                   "Nils", "Olga", "Pablo", "Quentin", "Rosa", "Sven", "Tess",
+                                   "Ugo", "Vera", "Wim", "Xenia", "Yann", "Zo\xe9"};
+const char *const kLastNames[] = {"Martin", "Durand", "Lef\xe8vre", "Moreau", "Garc\xed" "a",
+                                  "M\xfcller", "Rossi", "Jansen", "Novak", "Larsen", "Silva",
+                                  "Kowalski", "Dubois", "Schmidt", "Bianchi", "Ferreira",
+                                  "Nakamura", "Fran\xe7ois"};
 const char *const kLanguages[] = {"English", "French", "German", "Spanish", "Italian", "Dutch"};
-const char *const kModelFiles[] = {"Sales.mod", "Meeting.mod", "Phone message.mod",
+const char *const kModelFiles[] = {"Sales.mod", "R\xe9union.mod", "Phone message.mod",
                                    "Holiday.Notice.mod", "Urgent.MOD"};
 const char *const kRestrictionKeys[] = {
     "canuseaudionotes", "canusemodels", "canusealarm", "cancreategroups", "candeletegroup",
@@ -29,6 +33,12 @@ const char *const kRestrictionKeys[] = {
     "candisplaycomoptions", "candisplayalarmoptions", "candisplaycolorsoptions",
     "candisplaynotecreationoptions", "candisplaymiscoptions", "candisplaycooloptions",
     "candisplaylogoptions"};
+
+// Lower case as the clients' code page has it ("\xc9" becomes "\xe9").
+QByteArray Lower(const QByteArray &text)
+{
+    return CodePage::Encode(CodePage::Decode(text).toLower()).value_or(text.toLower());
+}
 
 QByteArray Num(qint64 value)
 {
@@ -95,9 +105,9 @@ void CDemoShare::PlanUsers()
         User user;
         const QByteArray first = kFirstNames[Pick(std::size(kFirstNames))];
         const QByteArray last = kLastNames[Pick(std::size(kLastNames))];
-        QByteArray login = (first.left(1) + last).toLower();
+        QByteArray login = Lower(first.left(1) + last);
         for (int n = 2; logins.contains(login); ++n)
-            login = (first.left(1) + last).toLower() + Num(n);
+            login = Lower(first.left(1) + last) + Num(n);
         logins.insert(login);
         user.login = login;
         user.fullName = first + ' ' + last;
@@ -218,7 +228,7 @@ bool CDemoShare::WriteUsersIni()
         Entry("Support", support.chopped(1)),
         Entry("Everyone", everyone),            // far longer than 255 characters
         Entry("Former staff", "jformer,mgone"), // every member is gone
-        Entry("Board", ""),
+        Entry("Comit\xe9 de direction", ""),
     };
     m_groups = int(groups.size());
     return Section(path, "Users", users) && Section(path, "Logon", logon)
@@ -245,7 +255,7 @@ bool CDemoShare::WriteUserFile(const User &user, int index)
 
     const QByteArray defaultModel = Chance(50) ? m_models[Pick(int(m_models.size()))] : "";
     const Lines parameters = {
-        Entry("YourKey", Chance(30) ? Num(1000 + Pick(9000)) : ""),
+        Entry("YourKey", Chance(30) ? "cl\xe9-" + Num(1000 + Pick(9000)) : ""),
         Entry("NewNoteType", Num(Pick(3))),
         Entry("CommMode", Num(Pick(4) == 0 ? 0 : 1)),
         Entry("ReceiveNotesInConfidential", Num(Pick(2))),
@@ -274,7 +284,7 @@ bool CDemoShare::WriteUserFile(const User &user, int index)
         return false;
 
     if (index % 5 == 1) {
-        Lines personal = {Entry("Lunch", m_users[(index + 1) % m_userCount].login + ','
+        Lines personal = {Entry("D\xe9jeuner", m_users[(index + 1) % m_userCount].login + ','
                                              + m_users[(index + 3) % m_userCount].login),
                           Entry("Project", m_users[(index + 2) % m_userCount].login + ",ghost")};
         if (!Section(path, "Groups", personal))

@@ -31,7 +31,7 @@ void CWriteJournal::Append(const QString &fileName, const QByteArray &section,
 {
     if (!m_file.isOpen())
         return;
-    m_file.write(FileSystem::EncodeName(fileName).toPercentEncoding() + '\t'
+    m_file.write(QFile::encodeName(fileName).toPercentEncoding() + '\t'
                  + section.toPercentEncoding() + '\t' + key.toPercentEncoding() + '\t' + change
                  + '\n');
 }
@@ -41,7 +41,7 @@ bool CWriteJournal::ParseLine(const QByteArray &line, Entry &entry)
     const QList<QByteArray> fields = line.trimmed().split('\t');
     if (fields.size() != 4 || fields[3].isEmpty())
         return false;
-    entry.fileName = FileSystem::DecodeName(QByteArray::fromPercentEncoding(fields[0]));
+    entry.fileName = QFile::decodeName(QByteArray::fromPercentEncoding(fields[0]));
     entry.section = QByteArray::fromPercentEncoding(fields[1]);
     entry.key = QByteArray::fromPercentEncoding(fields[2]);
     entry.removed = fields[3] == "-";

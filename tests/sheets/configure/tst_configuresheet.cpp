@@ -1,5 +1,6 @@
 #include "ConfigureTestFiles.h"
 
+#include "platform/CodePage.h"
 #include "platform/PlatformTestHooks.h"
 #include "platform/Profile.h"
 #include "sheets/configure/CConfigureSheet.h"
@@ -125,7 +126,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("tabs");
         QTest::addColumn<QList<QByteArray>>("lines");
-        const QByteArray dir = "SharedDir=" + m_dir.path().toLocal8Bit();
+        const QByteArray dir = "SharedDir=" + m_dir.path().toUtf8();
         const QList<QByteArray> users = {"YourKey=k", "ReceiveNotesInConfidential=0"};
         QTest::newRow("only the first page") << QList<int>() << users;
         QTest::newRow("communications without changes")
@@ -255,6 +256,78 @@ private Q_SLOTS:
         QCOMPARE(afterRefusals, QByteArray());
         QCOMPARE(nResult, int(CPropertySheet::IDOK));
         QVERIFY(SectionLines(m_iniPath, "Parameters").contains(line));
+    }
+
+    // The file's text is in the clients' code page: what the administrator
+    // left alone goes back byte for byte, what was typed is written in the
+    // code page, and what the code page cannot hold is refused on the page.
+    void textsTravelInTheClientsCodePage_data()
+    {
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QByteArray>("code");     // in the file
+        QTest::addColumn<QString>("typedCode");   // null: left alone
+        QTest::addColumn<QString>("typedDir");    // null: left alone
+        QTest::addColumn<QList<QByteArray>>("lines"); // empty: refused
+        const QByteArray dir = "SharedDir=" + m_dir.path().toUtf8();
+        const QByteArray accents(100, '\xe9');
+        QTest::newRow("accent left alone") << "windows-1252" << QByteArray("caf\xe9") << QString()
+                                           << QString() << QList<QByteArray>{"YourKey=caf\xe9", dir};
+        QTest::newRow("100 accents left alone")
+            << "windows-1252" << accents << QString() << QString()
+            << QList<QByteArray>{"YourKey=" + accents, dir};
+        QTest::newRow("932 bytes that are not text left alone")
+            << "windows-932" << QByteArray("ab\x82") << QString() << QString()
+            << QList<QByteArray>{"YourKey=ab\x82", dir};
+        QTest::newRow("accents typed") << "windows-1252" << QByteArray("old")
+                                       << QString::fromUtf8("thé") << QString::fromUtf8("\\\\serveur\\équipe")
+                                       << QList<QByteArray>{"YourKey=th\xe9", "SharedDir=\\\\serveur\\\xe9quipe"};
+        QTest::newRow("932 typed") << "windows-932" << QByteArray() << QString::fromUtf8("日本")
+                                   << QString::fromUtf8("\\\\f\\共有")
+                                   << QList<QByteArray>{"YourKey=\x93\xfa\x96\x7b",
+                                                        "SharedDir=\\\\f\\\x8b\xa4\x97\x4c"};
+        QTest::newRow("code the code page cannot hold")
+            << "windows-1252" << QByteArray("caf\xe9") << QString::fromUtf8("日本") << QString()
+            << QList<QByteArray>{};
+        QTest::newRow("directory the code page cannot hold")
+            << "windows-1252" << QByteArray() << QString() << QString::fromUtf8("\\\\f\\Ωmega")
+            << QList<QByteArray>{};
+    }
+    void textsTravelInTheClientsCodePage()
+    {
+        QFETCH(QString, codePage);
+        QFETCH(QByteArray, code);
+        QFETCH(QString, typedCode);
+        QFETCH(QString, typedDir);
+        QFETCH(QList<QByteArray>, lines);
+        QVERIFY(CodePage::SetCurrent(codePage));
+        const QByteArray active = ActiveParameters("YourKey=" + code + "\r\n");
+        WriteFileBytes(m_iniPath, active);
+        bool bRefused = false;
+        const int nResult = Run(m_pAlice, [&](CPropertySheet &sheet) {
+            if (!typedCode.isNull())
+                Edit(sheet, "codeEdit")->setText(typedCode);
+            ClickTab(sheet, 2);
+            if (!typedDir.isNull())
+                Edit(sheet, "directoryEdit")->setText(typedDir);
+            CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+            Click(sheet, "IDOK");
+            bRefused = sheet.isVisible();
+            if (bRefused)
+                Click(sheet, "IDCANCEL");
+        });
+        CodePage::SetCurrent(QStringLiteral("windows-1252"));
+        if (lines.isEmpty()) {
+            QVERIFY(bRefused);
+            QCOMPARE(nResult, int(CPropertySheet::IDCANCEL));
+            QVERIFY2(CAppMessageBox::GetLastText().contains("code page (windows-1252) cannot hold"),
+                     qPrintable(CAppMessageBox::GetLastText()));
+            QCOMPARE(ReadFileBytes(m_iniPath), active);
+            return;
+        }
+        QCOMPARE(nResult, int(CPropertySheet::IDOK));
+        const QList<QByteArray> written = SectionLines(m_iniPath, "Parameters");
+        for (const QByteArray &line : lines)
+            QVERIFY2(written.contains(line), line.toPercentEncoding().constData());
     }
 
     void failedWritesAreToldOnceAfterTheSheetCloses()

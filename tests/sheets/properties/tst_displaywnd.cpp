@@ -2,13 +2,16 @@
 
 #include "framework/CPropertySheet.h"
 #include "framework/ResourceIds.h"
+#include "platform/CodePage.h"
 #include "sheets/properties/CColumnOrder.h"
 #include "sheets/properties/CDisplayList.h"
 #include "sheets/properties/CDisplayWnd.h"
+#include "uilib/CClientCodePage.h"
 #include "view/CColumn.h"
 #include "view/CUserListModel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -315,6 +318,53 @@ private Q_SLOTS:
         Options([&](CPropertySheet *, CDisplayWnd *pPage) {
             QVERIFY(pPage->findChild<QCheckBox *>("showDeletedCheck")->isChecked());
         });
+    }
+
+    // The Clients page chooses the code page the list reads names in; the
+    // choice is kept in the settings, and a stored name that is no code page
+    // is refused at the next start.
+    void clientsPageSetsTheCodePage()
+    {
+        m_share.reset();
+        m_share = std::make_unique<PropertiesTestShare>();
+        QCOMPARE(CClientCodePage::Load(), QString());
+        m_share->Open("[Users]\r\n\xe8va=\xc8va \xe8\r\n");
+        const auto shown = [&] {
+            const CAdminView *pView = m_share->View();
+            const int nRow = pView->FindRow(CRowObject::User(m_share->User("\xe8va")));
+            const int nColumn =
+                int(CColumnArray::Shared().GetVisibleFields().indexOf(CUser::ColFullName));
+            return pView->model()->data(pView->model()->index(nRow, nColumn)).toString();
+        };
+        QCOMPARE(shown(), QString::fromUtf8("Èva è"));
+        QStringList offered;
+        Options([&](CPropertySheet *pSheet, CDisplayWnd *) {
+            pSheet->SetActivePage(1);
+            auto *pCombo = pSheet->findChild<QComboBox *>("codePageCombo");
+            QVERIFY(pCombo);
+            for (int i = 0; i < pCombo->count(); ++i)
+                offered << pCombo->itemData(i).toString();
+            QCOMPARE(pCombo->currentText(), QStringLiteral("windows-1252 - Western European"));
+            pCombo->setCurrentIndex(pCombo->findData(QStringLiteral("windows-1251")));
+            Click(pSheet, "IDOK");
+        });
+        const QString csAfter = shown();
+        const QString csLoaded = CClientCodePage::Load();
+        const QString csCurrent = CodePage::CurrentName();
+        CodePage::SetCurrent(QStringLiteral("windows-1252"));
+        QCOMPARE(offered, CodePage::OfferedNames());
+        QCOMPARE(csAfter, QString::fromUtf8("Иva и"));
+        QCOMPARE(csLoaded, QString());
+        QCOMPARE(csCurrent, QStringLiteral("windows-1251"));
+
+        QVERIFY(!CClientCodePage::Store(QStringLiteral("windows-9999")).isEmpty());
+        QCOMPARE(CodePage::CurrentName(), QStringLiteral("windows-1252"));
+        QSettings(QSettings::IniFormat, QSettings::SystemScope, "Corvane", "Admin")
+            .setValue(CClientCodePage::kValueName, "klingon");
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Corvane", "Admin")
+            .setValue(CClientCodePage::kValueName, "klingon");
+        QVERIFY(CClientCodePage::Load().contains("klingon"));
+        QCOMPARE(CodePage::CurrentName(), QStringLiteral("windows-1252"));
     }
 };
 
