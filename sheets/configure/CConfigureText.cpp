@@ -20,7 +20,7 @@ bool CConfigureText::Validate(QWidget *pParent, QLineEdit *pEdit, const QString 
     const QString csText = pEdit->text();
     QString csWhy;
     if (const std::optional<QByteArray> bytes = Encode(csText, original); !bytes)
-        csWhy = QStringLiteral("the clients' code page (%1) cannot hold %2.")
+        csWhy = QStringLiteral("the clients' code page (%1) cannot hold these characters: %2")
                     .arg(CodePage::CurrentName(), CodePage::Unencodable(csText));
     else if (*bytes != original)
         csWhy = CParameters::CheckText(*bytes);
