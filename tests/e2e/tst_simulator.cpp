@@ -11,6 +11,7 @@
 #include "store/CPendingNotes.h"
 #include "store/CUser.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,7 +54,7 @@ private Q_SLOTS:
         const QString roster = Path(QStringLiteral("Users.ini"));
         QVERIFY(Profile::WriteSection(roster, "Users",
                                       {"alice=Alice Archer", "bob=Bob Baker", "carol=deleted",
-                                       "dave=Dave Dune", "erin=Erin Eames"}));
+                                       "\xe9lodie=\xc9lodie Dune", "erin=Erin Eames"}));
         QVERIFY(Profile::WriteSection(roster, "Logon", {"alice=1000", "bob=5000"}));
         QVERIFY(Profile::WriteSection(roster, "Logoff", {"alice=2000", "bob=4000"}));
         QVERIFY(Profile::WriteSection(roster, "Infos",
@@ -62,7 +63,7 @@ private Q_SLOTS:
         QVERIFY(m_doc.OnNewDocument(m_dir.path()));
         m_doc.WaitForStatusReaders();
 
-        // Three clients: alice, bob and dave (carol is deleted and runs none;
+        // Three clients: alice, bob and élodie (carol is deleted and runs none;
         // erin lies beyond the three). They look often and sometimes restart.
         QVERIFY(m_simulator.Start({"--share", m_dir.path(), "--clients", "3", "--rate", "20",
                                    "--logoff-percent", "20", "--seed", "7"}));
@@ -75,7 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<quint16>("mask");
         QTest::newRow("alice may not use models") << QByteArray("alice") << 0 << quint16(0x0001);
         QTest::newRow("bob may not use the alarm") << QByteArray("bob") << 1 << quint16(0x0000);
-        QTest::newRow("dave may only send by e-mail") << QByteArray("dave") << 2 << quint16(0x0010);
+        QTest::newRow("\xc3\xa9lodie may only send by e-mail") << QByteArray("\xe9lodie") << 2 << quint16(0x0010);
     }
     void restrictionBecomesActive()
     {
@@ -89,18 +90,21 @@ private Q_SLOTS:
         QVERIFY2(QTest::qWaitFor([&] { return ActiveRestrictionsRead(login, group) == mask; },
                                  kTimeout),
                  Dump(*user->UserFilePath()));
+        // The Windows-1252 login names its file in UTF-8 on this file system.
+        QCOMPARE(QFileInfo(*user->UserFilePath()).fileName(),
+                 QString::fromUtf8(QByteArray(login).replace("\xe9", "\xc3\xa9") + ".ini"));
     }
 
     void parametersBecomeActive()
     {
         CUser *alice = User("alice");
         QVERIFY(alice->SetCommMode(0));
-        QVERIFY(alice->SetYourKey("4711"));
+        QVERIFY(alice->SetYourKey("caf\xe9 4711"));
         QVERIFY(alice->SetUseLogFile(19));
         QVERIFY(alice->SetSharedDir("\\\\files\\notes"));
         QVERIFY(alice->SetDefaultModel(""));
         QTRY_COMPARE_WITH_TIMEOUT(alice->GetCommMode(), 0, kTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(alice->GetYourKey(), QByteArray("4711"), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(alice->GetYourKey(), QByteArray("caf\xe9 4711"), kTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(alice->GetUseLogFile(), quint16(19), kTimeout);
         const QString file = *alice->UserFilePath();
         QTRY_VERIFY_WITH_TIMEOUT(Profile::Load(file)->Value("ActiveParameters", "DefaultModel"),
@@ -117,12 +121,12 @@ private Q_SLOTS:
     {
         CUser *bob = User("bob");
         QVERIFY(bob->SetModel("Sales", 1));
-        QVERIFY(bob->SetModel("Phone message", 1));
+        QVERIFY(bob->SetModel("R\xe9union", 1));
         QVERIFY2(QTest::qWaitFor(
                      [bob] {
                          QList<QByteArray> names;
                          bob->GetActiveModels(names);
-                         return names.contains("Sales") && names.contains("Phone message");
+                         return names.contains("Sales") && names.contains("R\xe9union");
                      },
                      kTimeout),
                  Dump(*bob->UserFilePath()));
@@ -166,15 +170,15 @@ private Q_SLOTS:
 
     void logRequestIsAnswered()
     {
-        CUser *dave = User("dave");
-        QVERIFY(CLogFile::Clear(*dave)); // an old copy, to be replaced
-        QVERIFY(dave->DeleteLogFile());
-        QVERIFY(!CLogFile::Exists(*dave));
-        QVERIFY(dave->RequestLogs());
-        QTRY_VERIFY_WITH_TIMEOUT(CLogFile::Exists(*dave), kTimeout);
+        CUser *elodie = User("\xe9lodie"); // the log is named after the login too
+        QVERIFY(CLogFile::Clear(*elodie)); // an old copy, to be replaced
+        QVERIFY(elodie->DeleteLogFile());
+        QVERIFY(!CLogFile::Exists(*elodie));
+        QVERIFY(elodie->RequestLogs());
+        QTRY_VERIFY_WITH_TIMEOUT(CLogFile::Exists(*elodie), kTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(
-            Profile::Load(*dave->UserFilePath())->Keys("ExternalControl").isEmpty(), kTimeout);
-        QVERIFY(Profile::Load(*CLogFile::Path(*dave))->Sections().size() >= 1);
+            Profile::Load(*elodie->UserFilePath())->Keys("ExternalControl").isEmpty(), kTimeout);
+        QVERIFY(Profile::Load(*CLogFile::Path(*elodie))->Sections().size() >= 1);
     }
 
     void waitingNotesAreReceived()
@@ -208,7 +212,7 @@ private Q_SLOTS:
         QVERIFY(counts.value("notes") >= 1);
 
         m_doc.ReadAllUserStatus();
-        for (const QByteArray login : {"alice", "bob", "dave"})
+        for (const QByteArray login : {"alice", "bob", "\xe9lodie"})
             QVERIFY2(User(login)->GetConnectionState() == CUser::NotConnected, login.constData());
         // No client ran for the deleted user or for the one beyond --clients.
         QCOMPARE(User("carol")->GetLogonTime(), 0);
