@@ -113,6 +113,12 @@ private Q_SLOTS:
             << true << QString("/kept") << QVariant(QString()) << QByteArray("now,/kept");
         QTest::newRow("blanks around kept") << true << QString(" /x ") << QVariant()
                                             << QByteArray("now, /x ");
+        // In the clients' code page, as they read it.
+        QTest::newRow("accents typed") << false << QString::fromUtf8("\\\\serveur\\mise à jour")
+                                       << QVariant()
+                                       << QByteArray("at-restart,\\\\serveur\\mise \xe0 jour");
+        QTest::newRow("accents picked") << true << QString() << QVariant(QString::fromUtf8("/srv/éditions"))
+                                        << QByteArray("now,/srv/\xe9" "ditions");
     }
     void requestCarriesModeAndDirectory()
     {
@@ -194,6 +200,25 @@ private Q_SLOTS:
         });
         QVERIFY2(csMessage.contains("line break"), qPrintable(csMessage));
         QCOMPARE(Request("alice"), QByteArray("at-restart,/srv/new version"));
+    }
+
+    void directoryTheCodePageCannotHoldIsRefusedOnThePage()
+    {
+        m_share->Select({m_share->User("alice")});
+        QString csMessage;
+        bool bStillOpen = false;
+        Upgrade([&](CPropertySheet *pSheet, CUpgradeWnd *pPage) {
+            Edit(pPage)->setText(QString::fromUtf8("/srv/Ωmega"));
+            CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+            Click(pSheet, "IDOK");
+            csMessage = CAppMessageBox::GetLastText();
+            bStillOpen = pSheet->isVisible();
+            Click(pSheet, "IDCANCEL");
+        });
+        QVERIFY(bStillOpen);
+        QVERIFY2(csMessage.contains(QString::fromUtf8("(windows-1252) cannot hold: Ω")),
+                 qPrintable(csMessage));
+        QCOMPARE(Request("alice"), QByteArray("<none>"));
     }
 
     void failedWritesAreNamedOnceAfterwards()
