@@ -21,12 +21,13 @@ namespace {
 
 const QByteArray kUsersIni =
     "[Users]\r\nalice=Alice Adams\r\nbob=Bob Brown\r\ncarol=Carol Clark\r\nerin=deleted\r\n"
-    "sam=Sam Same\r\nfrank=Deleted\r\n"
+    "sam=Sam Same\r\nfrank=Deleted\r\n\xe9lise=Zo\xe9 Fran\xe7ois\r\n"
     "[Logon]\r\nalice=1700000100\r\nbob=1700000100\r\ncarol=0\r\nerin=1700000100\r\n"
-    "sam=1700000100\r\nfrank=1700000100\r\n"
+    "sam=1700000100\r\nfrank=1700000100\r\n\xe9lise=1700000100\r\n"
     "[Logoff]\r\nalice=1700000050\r\nbob=1700000200\r\ncarol=1700000200\r\nerin=1700000050\r\n"
-    "sam=1700000100\r\n"
+    "sam=1700000100\r\n\xe9lise=1700000050\r\n"
     "[Infos]\r\nalice=21,340,20,300,x,English,0,2,3\r\nbob=10,5,0,0,x,French,1700000000,1,1\r\n"
+    "\xe9lise=21,340,20,300,x,Fran\xe7" "ais,0,2,3\r\n"
     "[Groups]\r\nSales=alice,bob\r\n";
 
 const QStringList kNoFile{"No", "0", "Yes", "0", "All is right."};
@@ -121,6 +122,10 @@ private Q_SLOTS:
             << QByteArray("sam") << int(CPropertyIcons::IconDisconnected) << QStringList(4, "-");
         QTest::newRow("logoff never recorded")
             << QByteArray("frank") << int(CPropertyIcons::IconUnknown) << QStringList(4, "-");
+        QTest::newRow("accented, as the clients write it")
+            << QByteArray("\xe9lise") << int(CPropertyIcons::IconConnected)
+            << QStringList{"2.0 (build 300)", "2.1 (build 340)", "Windows NT",
+                           QString::fromUtf8("Français")};
         QTest::newRow("deleted, whatever the times")
             << QByteArray("erin") << int(CPropertyIcons::IconDeleted) << QStringList(4, "-");
     }
