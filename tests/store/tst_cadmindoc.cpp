@@ -310,6 +310,10 @@ private Q_SLOTS:
         QTest::newRow("models") << QStringList{"Sales.mod", "a.b.mod", "notes.txt", "mod"}
                                 << QSet<QByteArray>{"Sales", "a.b"};
         QTest::newRow("no models") << QStringList{"Users.ini"} << QSet<QByteArray>{};
+        // Named by the clients' code page; a name it cannot hold no client can ask for.
+        QTest::newRow("accented, and one Windows-1252 cannot name")
+            << QStringList{QString::fromUtf8("Réunion.mod"), QString::fromUtf8("会議.mod")}
+            << QSet<QByteArray>{"R\xe9union"};
     }
 
     void listModelsAppendsNamesBeforeTheLastDot()
