@@ -1,9 +1,11 @@
 #include "store/CUser.h"
 
+#include "platform/CStringTable.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/ProfileFile.h"
+#include "platform/ResourceIds.h"
 #include "store/CGroup.h"
 #include "store/CGroupSection.h"
 #include "store/CLogFile.h"
@@ -19,7 +21,19 @@ const QByteArray kLogon = QByteArrayLiteral("Logon");
 const QByteArray kLogoff = QByteArrayLiteral("Logoff");
 const QByteArray kInfos = QByteArrayLiteral("Infos");
 const QByteArray kNone = QByteArrayLiteral("-");
-constexpr const char *kTimeFormat = " %m-%d-%Y %H:%M:%S";
+
+// Texts of the string table, converted once: the list asks for them for
+// every row it draws or sorts.
+QByteArray TableText(int nID)
+{
+    return CStringTable::Load(nID).toLatin1();
+}
+const QByteArray kTimeFormatText = TableText(IDS_TIME_FORMAT);
+const char *const kTimeFormat = kTimeFormatText.constData();
+const QByteArray kLevelNames[] = {TableText(IDS_LEVEL_LIGHT), TableText(IDS_LEVEL_STANDARD),
+                                  TableText(IDS_LEVEL_PRO)};
+const QByteArray kOSNames[] = {TableText(IDS_OS_WIN3), TableText(IDS_OS_WIN95),
+                               TableText(IDS_OS_WINNT)};
 
 // Only positive times are recorded times; anything else shows as none.
 qint64 TimeValue(const std::optional<QByteArrayView> &value)
@@ -45,23 +59,13 @@ QByteArray VersionText(quint16 version, quint16 build)
 
 QByteArray LevelText(quint16 level)
 {
-    switch (level) {
-    case 1: return QByteArrayLiteral("Corvane Light");
-    case 2: return QByteArrayLiteral("Corvane Standard");
-    case 3: return QByteArrayLiteral("Corvane Pro");
-    default: return kNone;
-    }
+    return level >= 1 && level <= 3 ? kLevelNames[level - 1] : kNone;
 }
 
 QByteArray OSText(quint16 os)
 {
-    switch (os) {
-    case 0: return QByteArrayLiteral("Windows 3.x");
-    case 1: return QByteArrayLiteral("Windows 95");
-    case 2:
-    case 3: return QByteArrayLiteral("Windows NT");
-    default: return kNone;
-    }
+    // Codes 2 and 3 are both the NT line.
+    return os <= 3 ? kOSNames[qMin<quint16>(os, 2)] : kNone;
 }
 
 const std::shared_ptr<const CUserStatus> &InitialStatus()

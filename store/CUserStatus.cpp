@@ -1,8 +1,9 @@
 #include "store/CUserStatus.h"
 
+#include <algorithm>
 #include <limits>
 
-qint64 CrtAtoi(QByteArrayView text)
+int CrtAtoi(QByteArrayView text)
 {
     const char *p = text.constData();
     const char *end = p + text.size();
@@ -11,15 +12,18 @@ qint64 CrtAtoi(QByteArrayView text)
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-'))
         negative = *p++ == '-';
-    constexpr qint64 limit = std::numeric_limits<qint64>::max();
+    // The clients' runtime answers INT_MAX or INT_MIN for a number that
+    // does not fit an int, so a huge field reads as they read it.
+    constexpr qint64 limit = qint64(std::numeric_limits<int>::max()) + 1;
     qint64 value = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-        const int digit = *p - '0';
-        if (value > (limit - digit) / 10)
-            return negative ? std::numeric_limits<qint64>::min() : limit;
-        value = value * 10 + digit;
+        value = value * 10 + (*p - '0');
+        if (value > limit)
+            break;
     }
-    return negative ? -value : value;
+    if (negative)
+        return int(std::max(-value, qint64(std::numeric_limits<int>::min())));
+    return int(std::min(value, qint64(std::numeric_limits<int>::max())));
 }
 
 namespace {
@@ -27,7 +31,7 @@ namespace {
 // Version fields use -1 for "unknown", which the list shows as no version.
 quint16 VersionField(QByteArrayView field)
 {
-    const qint64 value = CrtAtoi(field);
+    const int value = CrtAtoi(field);
     return value == -1 ? 0 : quint16(value);
 }
 
@@ -52,7 +56,7 @@ void CUserStatus::ApplyInfos(QByteArrayView infos)
                 if (language != field) // an unchanged language stays shared
                     language = field.toByteArray();
                 break;
-            case 6: lastInstallTime = qMax<qint64>(0, CrtAtoi(field)); break;
+            case 6: lastInstallTime = qMax(0, CrtAtoi(field)); break;
             case 7: os = quint16(CrtAtoi(field)); break;
             case 8: level = quint16(CrtAtoi(field)); return;
             default: break;

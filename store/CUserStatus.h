@@ -35,5 +35,5 @@ struct CUserStatus
 
 // The C runtime's atoi on a profile value: leading blanks skipped, an optional
 // sign, digits up to the first other character; text without digits gives 0.
-// Saturates instead of overflowing.
-qint64 CrtAtoi(QByteArrayView text);
+// A number beyond the range of an int gives INT_MAX or INT_MIN.
+int CrtAtoi(QByteArrayView text);

@@ -1,4 +1,7 @@
+#include "platform/CStringTable.h"
+#include "platform/LocalTime.h"
 #include "platform/ProfileFile.h"
+#include "platform/ResourceIds.h"
 #include "store/CUser.h"
 
 #include <QTest>
@@ -80,6 +83,12 @@ private Q_SLOTS:
         QTest::newRow("16-bit fields keep their low bits")
             << QByteArray("65557,65876,0,0,0,De,0,65536,65537")
             << QList<QByteArray>{"2.1 (build 340)", "-", "De", "-", "Windows 3.x", "Corvane Light"};
+        // The clients' atoi answers INT_MAX or INT_MIN beyond the int range.
+        QTest::newRow("numbers beyond an int")
+            << QByteArray("99999999999,-99999999999,4294967297,1,x,En,99999999999,4294967296,"
+                          "-4294967296")
+            << QList<QByteArray>{"6553.5 (build 0)", "6553.5 (build 1)", "En",
+                                 " 01-19-2038 03:14:07", "-", "-"};
         QTest::newRow("unknown codes")
             << QByteArray("10,1,0,0,0,En,0,4,0")
             << QList<QByteArray>{"1.0 (build 1)", "-", "En", "-", "-", "-"};
@@ -100,6 +109,34 @@ private Q_SLOTS:
                                CUser::ColLastInstall, CUser::ColOS, CUser::ColLevel};
         for (int i = 0; i < 6; ++i)
             QCOMPARE(user.GetColumnText(columns[i], kT), texts[i]);
+    }
+
+    void namesAndTimeFormatComeFromTheStringTable_data()
+    {
+        QTest::addColumn<QByteArray>("infos");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("id");
+        const int level = CUser::ColLevel;
+        const int os = CUser::ColOS;
+        QTest::newRow("level 1") << QByteArray("0,0,0,0,0,x,0,9,1") << level << IDS_LEVEL_LIGHT;
+        QTest::newRow("level 2") << QByteArray("0,0,0,0,0,x,0,9,2") << level << IDS_LEVEL_STANDARD;
+        QTest::newRow("level 3") << QByteArray("0,0,0,0,0,x,0,9,3") << level << IDS_LEVEL_PRO;
+        QTest::newRow("os 0") << QByteArray("0,0,0,0,0,x,0,0") << os << IDS_OS_WIN3;
+        QTest::newRow("os 1") << QByteArray("0,0,0,0,0,x,0,1") << os << IDS_OS_WIN95;
+        QTest::newRow("os 2") << QByteArray("0,0,0,0,0,x,0,2") << os << IDS_OS_WINNT;
+        QTest::newRow("os 3") << QByteArray("0,0,0,0,0,x,0,3") << os << IDS_OS_WINNT;
+    }
+    void namesAndTimeFormatComeFromTheStringTable()
+    {
+        QFETCH(QByteArray, infos);
+        QFETCH(int, column);
+        QFETCH(int, id);
+        CUser user("alice", "Alice");
+        user.ParseInfos(infos);
+        QCOMPARE(user.GetColumnText(column, kT), CStringTable::Load(id).toLatin1());
+        user.ParseInfos("0,0,0,0,0,x," + Num(kT));
+        QCOMPARE(user.GetColumnText(CUser::ColLastInstall, kT),
+                 LocalTime::Format(kT, CStringTable::Load(IDS_TIME_FORMAT).toLatin1()).toLatin1());
     }
 
     void shortRecordKeepsEarlierFields()

@@ -1,6 +1,6 @@
-#include "framework/CStringTable.h"
+#include "platform/CStringTable.h"
 
-#include "framework/ResourceIds.h"
+#include "platform/ResourceIds.h"
 
 #include <QHash>
 

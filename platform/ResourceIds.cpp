@@ -1,4 +1,4 @@
-#include "framework/ResourceIds.h"
+#include "platform/ResourceIds.h"
 
 const char *CommandIdName(int nID)
 {
