@@ -5,7 +5,6 @@
 #include "store/CParameters.h"
 #include "store/CShareDirectory.h"
 #include "store/CUser.h"
-#include "uilib/GlobalVarsForDll.h"
 #include "ui_CConfigureCommunication.h"
 
 CConfigureCommunication::CConfigureCommunication(CConfigureTarget *pTarget, QWidget *pParent)
@@ -19,7 +18,6 @@ void CConfigureCommunication::CreateControls()
 {
     m_pUi = std::make_unique<Ui::CConfigureCommunication>();
     m_pUi->setupUi(this);
-    connect(m_pUi->browseButton, &QPushButton::clicked, this, &CConfigureCommunication::OnBrowse);
 }
 
 bool CConfigureCommunication::DoDataExchange(bool bSaveAndValidate)
@@ -61,13 +59,4 @@ bool CConfigureCommunication::OnApply()
         m_pTarget->Note(pUser->SetSharedDir(*directory));
     m_pTarget->Note(pUser->SetRefreshRate(m_nRefreshRate));
     return CPropertyPage::OnApply();
-}
-
-void CConfigureCommunication::OnBrowse()
-{
-    // Only the edit changes: the other controls keep what was chosen so far.
-    QString csPath = m_pUi->directoryEdit->text();
-    if (GlobalVarsForDll::GetPath(QStringLiteral("Directory in which the client receives its notes:"),
-                                  this, csPath))
-        m_pUi->directoryEdit->setText(csPath);
 }

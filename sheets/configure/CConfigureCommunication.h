@@ -10,7 +10,9 @@ class CConfigureCommunication;
 }
 
 // "Communications": how the client receives notes, from which directory,
-// and how often it looks for them.
+// and how often it looks for them. The "..." beside the directory stays
+// disabled: a picker here would offer this machine's paths, where the client
+// needs the directory as it names it itself.
 class CConfigureCommunication : public CPropertyPage
 {
     Q_OBJECT
@@ -35,8 +37,6 @@ protected:
     bool OnApply() override;
 
 private:
-    void OnBrowse();
-
     CConfigureTarget *m_pTarget;
     std::unique_ptr<Ui::CConfigureCommunication> m_pUi;
 };

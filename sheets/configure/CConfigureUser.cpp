@@ -6,6 +6,27 @@
 #include "store/CUser.h"
 #include "ui_CConfigureUser.h"
 
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// An upper-case edit: what is typed or pasted into it shows in capitals.
+class CUpperCaseValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &nPos) const override
+    {
+        input = input.toUpper();
+        nPos = std::min(nPos, int(input.size()));
+        return Acceptable;
+    }
+};
+
+} // namespace
+
 // The tab caption keeps the blanks of the original template: they widen the
 // first tab.
 CConfigureUser::CConfigureUser(CConfigureTarget *pTarget, QWidget *pParent)
@@ -21,6 +42,7 @@ void CConfigureUser::CreateControls()
     m_pUi->setupUi(this);
     // The client keeps the code in a 255-byte buffer.
     m_pUi->codeEdit->setMaxLength(int(CParameters::TextLimit));
+    m_pUi->nameEdit->setValidator(new CUpperCaseValidator(m_pUi->nameEdit));
 }
 
 bool CConfigureUser::DoDataExchange(bool bSaveAndValidate)
@@ -42,7 +64,7 @@ bool CConfigureUser::OnInitDialog()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
-    m_csName = CConfigureText::Decode(pUser->GetLogin());
+    m_csName = CConfigureText::Decode(pUser->GetLogin()).toUpper();
     m_csFullName = CConfigureText::Decode(pUser->GetFullName());
     m_code = pUser->GetYourKey();
     m_csCode = CConfigureText::Decode(m_code);

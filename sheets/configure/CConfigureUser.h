@@ -12,7 +12,8 @@ class CConfigureUser;
 
 // "Users": the user's code for confidential notes and whether notes arrive
 // in confidential mode. Login and real name are shown for reference only:
-// they belong to the roster, which the client owns.
+// they belong to the roster, which the client owns, so what is typed into
+// them is never written.
 class CConfigureUser : public CPropertyPage
 {
     Q_OBJECT

@@ -8,7 +8,6 @@
 #include "store/CGroup.h"
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
-#include "uilib/GlobalVarsForDll.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,15 +88,15 @@ private Q_SLOTS:
                                 "CommMode=1\r\nRefreshRate=0\r\nUseLogFile=37\r\n"
                                 "DefaultModel=weekly\r\n")
                    + "[ActiveModels]\r\nWeekly=1\r\ndaily=1\r\nMemo=1\r\n"
-            << QStringList({"abc", "alice", "Alice Smith", dir, "confidential", "modelRadio",
+            << QStringList({"abc", "ALICE", "Alice Smith", dir, "confidential", "modelRadio",
                             "sharedDirRadio", "lowRadio", "parametersCheck", "sharedDirCheck",
                             "foreignNotesCheck", "daily", "Memo", "*Weekly"});
-        QTest::newRow("nothing reported") << QByteArray() << QStringList({"", "alice", "Alice Smith", dir});
+        QTest::newRow("nothing reported") << QByteArray() << QStringList({"", "ALICE", "Alice Smith", dir});
         QTest::newRow("values no button stands for")
             << ActiveParameters("NewNoteType=3\r\nCommMode=2\r\nRefreshRate=3\r\nUseLogFile=65568\r\n"
                                 "DefaultModel=gone\r\n")
                    + "[ActiveModels]\r\nMemo=1\r\n"
-            << QStringList({"", "alice", "Alice Smith", dir, "foreignNotesCheck", "Memo"});
+            << QStringList({"", "ALICE", "Alice Smith", dir, "foreignNotesCheck", "Memo"});
     }
     void pagesShowWhatTheClientReports()
     {
@@ -158,9 +157,15 @@ private Q_SLOTS:
     {
         WriteFileBytes(m_iniPath, ActiveParameters("UseLogFile=1\r\nCommMode=1\r\n")
                                       + "[ActiveModels]\r\nWeekly=1\r\nMemo=1\r\n");
+        const QByteArray roster = ReadFileBytes(m_dir.filePath("Users.ini"));
         Run(m_pAlice, [&](CPropertySheet &sheet) {
             Edit(sheet, "codeEdit")->setText("n3w code");
-            QVERIFY(Edit(sheet, "nameEdit")->isReadOnly() && Edit(sheet, "fullNameEdit")->isReadOnly());
+            // Login and real name take typing, the login in capitals, and
+            // neither is written anywhere.
+            QTest::keyClicks(Edit(sheet, "nameEdit"), "x-b");
+            QTest::keyClicks(Edit(sheet, "fullNameEdit"), " Jr");
+            QCOMPARE(Edit(sheet, "nameEdit")->text(), QStringLiteral("ALICEX-B"));
+            QCOMPARE(Edit(sheet, "fullNameEdit")->text(), QStringLiteral("Alice Smith Jr"));
             Click(sheet, "confidentialCheck");
             ClickTab(sheet, 1);
             Click(sheet, "audioRadio");
@@ -169,12 +174,9 @@ private Q_SLOTS:
             Click(sheet, "noCommRadio");
             Click(sheet, "highRadio");
             QVERIFY(!sheet.findChild<QAbstractButton *>("manualRadio")->isEnabled());
-            // A cancelled picker leaves the directory; a chosen one replaces it.
-            GlobalVarsForDll::SetNextPathAnswer(std::nullopt);
-            GlobalVarsForDll::SetNextPathAnswer(QStringLiteral("\\\\files\\notes"));
-            Click(sheet, "browseButton");
-            QCOMPARE(Edit(sheet, "directoryEdit")->text(), m_dir.path());
-            Click(sheet, "browseButton");
+            // The directory is typed: no picker offers this machine's paths.
+            QVERIFY(!sheet.findChild<QAbstractButton *>("browseButton")->isEnabled());
+            Edit(sheet, "directoryEdit")->setText(QStringLiteral("\\\\files\\notes"));
             ClickTab(sheet, 3);
             for (int i = 8; i < kButtons.size(); ++i)
                 Click(sheet, qPrintable(kButtons[i]));
@@ -184,6 +186,7 @@ private Q_SLOTS:
                  QList<QByteArray>({"YourKey=n3w code", "ReceiveNotesInConfidential=1",
                                     "NewNoteType=1", "DefaultModel=Weekly", "CommMode=0",
                                     "SharedDir=\\\\files\\notes", "RefreshRate=2", "UseLogFile=62"}));
+        QCOMPARE(ReadFileBytes(m_dir.filePath("Users.ini")), roster);
     }
 
     void withoutAUserNothingIsReadOrWritten_data()
