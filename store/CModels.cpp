@@ -1,5 +1,6 @@
 #include "store/CModels.h"
 
+#include "platform/FileSystem.h"
 #include "platform/ProfileFile.h"
 #include "store/CUser.h"
 
@@ -31,5 +32,12 @@ ProfileResult CModels::Request(const CUser &user, const QByteArray &name, int va
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
-    return Profile::WriteString(*path, kRequestSection, name, QByteArray::number(value));
+    ProfileResult result =
+        Profile::WriteString(*path, kRequestSection, name, QByteArray::number(value));
+    // Several models go to one file: each failure names its model, so that
+    // two refused for the same reason stay two lines of the report.
+    if (!result)
+        result.message = QStringLiteral("The model \"%1\" was not requested: %2")
+                             .arg(FileSystem::DecodeName(name), result.message);
+    return result;
 }

@@ -18,6 +18,7 @@ public:
     // whole: a cut name would ask for a model that does not exist.
     static QList<QByteArray> ReadActive(const CUser &user);
     // Writes Models/<name>=<value in decimal>. A name that a profile file
-    // cannot hold as a key is refused with the reason.
+    // cannot hold as a key is refused with the reason; a failure's message
+    // names the model.
     static ProfileResult Request(const CUser &user, const QByteArray &name, int value);
 };

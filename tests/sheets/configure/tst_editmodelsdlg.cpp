@@ -118,15 +118,28 @@ private Q_SLOTS:
         QVERIFY(why.isEmpty() || m_status.last().contains(why));
     }
 
-    void refusedRequestIsToldAfterClosing()
+    void refusedRequestsAreToldAfterClosingEachByName()
     {
+        // Two refused for the same reason, one for another.
+        const QStringList extra = {m_dir.filePath("c=d.mod"), m_dir.filePath(";semi.mod")};
+        for (const QString &path : extra)
+            WriteFileBytes(path, "");
         CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
         Run(m_pAlice, [&](CEditModelsDlg &dlg) {
-            dlg.m_pModelList->SetCheck(dlg.m_pModelList->FindStringExact("a=b"), 1);
-            dlg.m_pModelList->SetCheck(dlg.m_pModelList->FindStringExact("Report"), 1);
+            for (const char *name : {"a=b", "Report", "c=d", ";semi"})
+                dlg.m_pModelList->SetCheck(dlg.m_pModelList->FindStringExact(name), 1);
             Click(dlg, "uploadButton");
         });
-        QVERIFY(CAppMessageBox::GetLastText().contains("'='"));
+        for (const QString &path : extra)
+            QFile::remove(path);
+        QStringList refused;
+        for (const QString &line : CAppMessageBox::GetLastText().split('\n'))
+            if (line.startsWith("The model"))
+                refused << line.section('"', 1, 1) + ": " + line.section(": ", 1);
+        QCOMPARE(refused.size(), 3);
+        QVERIFY2(refused[0].startsWith(";semi: ") && refused[0].contains("';'"), qPrintable(refused[0]));
+        QVERIFY2(refused[1].startsWith("a=b: ") && refused[1].contains("'='"), qPrintable(refused[1]));
+        QVERIFY2(refused[2].startsWith("c=d: ") && refused[2].contains("'='"), qPrintable(refused[2]));
         QCOMPARE(SectionLines(m_iniPath, "Models"), QList<QByteArray>({"Report=1"}));
     }
 
