@@ -44,9 +44,6 @@ int CColumnOrder::Move(QList<CColumn *> &rows, int nFrom, int nTo)
 {
     if (nFrom < 0 || nFrom >= rows.size() || nTo < 0 || nTo >= rows.size())
         return -1;
-    // A drag that ends where it began is no request to show a hidden column.
-    if (nFrom == nTo)
-        return nFrom;
     CColumn *pColumn = rows[nFrom];
     pColumn->SetPosition(nTo);
     if (nTo < nFrom) {

@@ -23,9 +23,9 @@ public:
     static int Toggle(QList<CColumn *> &rows, int nRow);
 
     // Moves the column at nFrom to the place of the column at nTo, showing
-    // it if it was hidden; the visible columns in between make room. Then
-    // sorts. Returns the column's new row; dropping a column on itself
-    // changes nothing (and returns nFrom), an invalid row gives -1.
+    // it if it was hidden (also when it is dropped on its own row); the
+    // visible columns in between make room. Then sorts. Returns the column's
+    // new row, -1 for an invalid row.
     static int Move(QList<CColumn *> &rows, int nFrom, int nTo);
 
     // Replaces the columns of layout with copies of rows in their order:

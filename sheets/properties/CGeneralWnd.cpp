@@ -43,6 +43,11 @@ void CGeneralWnd::CreateControls()
     int nIconWidth = 0;
     for (int nIcon = 0; nIcon < CPropertyIcons::ConnectionIconCount; ++nIcon) {
         Icon(nIcon)->setPixmap(CPropertyIcons::ConnectionPixmap(nIcon));
+        // The icons' place stays when none is shown (no user yet), so the
+        // connection fields keep in line with the version fields.
+        QSizePolicy policy = Icon(nIcon)->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        Icon(nIcon)->setSizePolicy(policy);
         nIconWidth = std::max({nIconWidth, Icon(nIcon)->sizeHint().width(),
                                Icon(nIcon)->minimumWidth()});
     }

@@ -157,8 +157,12 @@ private Q_SLOTS:
         QTest::newRow("one down") << kThree << "0>1" << "Real Name:0|Login:1|Logon:2";
         QTest::newRow("hidden one dragged into place is shown")
             << "Login:0|Logon:1|Real Name:-1000" << "2>1" << "Login:0|Real Name:1|Logon:2";
-        QTest::newRow("dropped on itself, even hidden, nothing changes")
-            << "Login:0|Logon:1|Real Name:-1000" << "2>2" << "Login:0|Logon:1|Real Name:-1000";
+        QTest::newRow("visible one dropped on itself stays")
+            << "Login:0|Logon:1|Real Name:-1000" << "1>1" << "Login:0|Logon:1|Real Name:-1000";
+        QTest::newRow("hidden one dropped on its own row is shown")
+            << "Login:0|Logon:1|Real Name:-1000" << "2>2" << "Login:0|Logon:1|Real Name:2";
+        QTest::newRow("hidden one dropped on itself goes after the visible ones")
+            << "Login:0|OS:-1000|Real Name:-1000" << "2>2" << "Login:0|Real Name:2|OS:-1000";
         QTest::newRow("visible one onto a hidden row goes after the visible ones")
             << "Login:0|Logon:1|OS:-1000|Real Name:-1000" << "0>3"
             << "Logon:0|Login:3|OS:-1000|Real Name:-1000";

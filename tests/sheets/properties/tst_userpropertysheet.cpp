@@ -63,6 +63,11 @@ private:
                       "moreInfoText"});
     }
     int ShownIcon() const { return Sheet()->GetGeneralPage()->GetShownIcon(); }
+    int RightEdge(const char *name) const
+    {
+        const QWidget *pField = Sheet()->findChild<QLabel *>(QLatin1String(name));
+        return pField->mapTo(Sheet(), QPoint(pField->width(), 0)).x();
+    }
     void ClickTab(int nIndex)
     {
         QTabBar *pBar = Sheet()->findChild<QTabWidget *>()->tabBar();
@@ -93,6 +98,9 @@ private Q_SLOTS:
                         "currentText", "osText", "languageText", "installText"}),
                  QStringList(9, QString()));
         QCOMPARE(ShownIcon(), -1);
+        // The connection fields end where the version fields do, with or
+        // without an icon beside them.
+        QCOMPARE(RightEdge("logonText"), RightEdge("currentText"));
         Properties();
         QVERIFY(!Sheet()->isVisible());
         QCOMPARE(m_share->CheckOf(ID_VIEW_PROPERTIES), 0);
@@ -104,6 +112,8 @@ private Q_SLOTS:
         QVERIFY(Sheet()->IsShown());
         // The first selected row, not the current one.
         QCOMPARE(Text("loginText"), QString("alice"));
+        QVERIFY(ShownIcon() >= 0);
+        QCOMPARE(RightEdge("logonText"), RightEdge("currentText"));
     }
 
     void generalPageShowsTheUser_data()
