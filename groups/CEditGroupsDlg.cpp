@@ -50,8 +50,6 @@ CEditGroupsDlg::CEditGroupsDlg(CAdminDoc *pDoc, EMode eMode, CUser *pUser, QWidg
             groups = m_pUser->GetGroups();
         }
     }
-    setWindowTitle(m_pUser ? tr("Edit Groups of %1").arg(FileSystem::DecodeName(m_pUser->GetLogin()))
-                           : tr("Edit Groups"));
 
     m_pModel = new CGroupTreeModel(users, groups, this);
     m_pUi->groupTree->setModel(m_pModel);

@@ -8,11 +8,51 @@
 #include <QDragLeaveEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <memory>
+
+namespace {
+
+// A rename ends the same way however it ends: Escape, like Return or a click
+// elsewhere, gives the group the text of the edit box. The model still
+// refuses a name that cannot be used, and the old one stays.
+class CGroupNameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    bool eventFilter(QObject *pObject, QEvent *pEvent) override
+    {
+        auto *pEditor = qobject_cast<QWidget *>(pObject);
+        if (pEditor && pEvent->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(pEvent)->key() == Qt::Key_Escape) {
+            Q_EMIT commitData(pEditor);
+            Q_EMIT closeEditor(pEditor, QAbstractItemDelegate::NoHint);
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(pObject, pEvent);
+    }
+};
+
+// A dotted line of every other pixel, counted from the viewport's origin so
+// that the lines of neighbouring rows join up.
+void DottedLine(QPainter *pPainter, QPoint from, QPoint to)
+{
+    const bool bVertical = from.x() == to.x();
+    for (QPoint p = from; bVertical ? p.y() <= to.y() : p.x() <= to.x();
+         bVertical ? p.ry()++ : p.rx()++) {
+        if ((p.x() + p.y()) % 2 == 0)
+            pPainter->drawPoint(p);
+    }
+}
+
+} // namespace
 
 CGroupTreeView::CGroupTreeView(QWidget *pParent) : QTreeView(pParent)
 {
@@ -28,6 +68,7 @@ CGroupTreeView::CGroupTreeView(QWidget *pParent) : QTreeView(pParent)
     // The highlighted group says where a drop goes; a line between items
     // would promise an order that the tree does not keep.
     setDropIndicatorShown(false);
+    setItemDelegate(new CGroupNameDelegate(this));
 
     m_scrollTimer.setInterval(kScrollIntervalMs);
     connect(&m_scrollTimer, &QTimer::timeout, this, [this] {
@@ -227,6 +268,37 @@ void CGroupTreeView::drawRow(QPainter *painter, const QStyleOptionViewItem &opti
     painter->restore();
 }
 
+void CGroupTreeView::drawBranches(QPainter *painter, const QRect &rect,
+                                  const QModelIndex &index) const
+{
+    // Lines join each item to its parent and its siblings, also at the root;
+    // the style draws only the expand buttons.
+    const int nIndent = indentation();
+    const QColor colour = palette().color(QPalette::Mid);
+    painter->save();
+    painter->setPen(colour);
+    const int nMidY = rect.top() + rect.height() / 2;
+    // Right to left: the item's own level, then its parent's.
+    QModelIndex level = index;
+    for (int nRight = rect.right(); level.isValid() && nRight > rect.left(); nRight -= nIndent) {
+        const int nMidX = nRight - nIndent + 1 + nIndent / 2;
+        const bool bHasNext = level.sibling(level.row() + 1, 0).isValid();
+        if (level == index) {
+            // Leave room for the expand button of an item with children.
+            const int nGap = model()->hasChildren(index) ? 5 : 0;
+            DottedLine(painter, {nMidX, rect.top()}, {nMidX, nMidY - nGap});
+            DottedLine(painter, {nMidX + nGap, nMidY}, {nRight, nMidY});
+            if (bHasNext)
+                DottedLine(painter, {nMidX, nMidY + nGap}, {nMidX, rect.bottom()});
+        } else if (bHasNext) {
+            DottedLine(painter, {nMidX, rect.top()}, {nMidX, rect.bottom()});
+        }
+        level = level.parent();
+    }
+    painter->restore();
+    QTreeView::drawBranches(painter, rect, index);
+}
+
 QModelIndex CGroupTreeView::DropTargetAt(const QPoint &pos) const
 {
     if (!m_bDragging || !m_pGroupModel || !m_dragItem.isValid())
@@ -250,11 +322,19 @@ void CGroupTreeView::SetDropTarget(const QModelIndex &index)
 
 bool CGroupTreeView::AutoScroll()
 {
-    QScrollBar *pBar = verticalScrollBar();
-    const int nBefore = pBar->value();
+    int nStep = 0;
     if (m_dragPos.y() < kScrollMargin)
-        pBar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        nStep = -1;
     else if (m_dragPos.y() > viewport()->height() - kScrollMargin)
-        pBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    return pBar->value() != nBefore;
+        nStep = 1;
+    // The first item shown gives way to its previous or next sibling: a
+    // group passes by whole with its members, and the scroll never steps
+    // into or out of a group.
+    const QModelIndex first = indexAt(QPoint(0, 0));
+    const QModelIndex sibling = first.sibling(first.row() + nStep, 0);
+    if (nStep == 0 || !sibling.isValid())
+        return false;
+    const int nBefore = verticalScrollBar()->value();
+    scrollTo(sibling, QAbstractItemView::PositionAtTop);
+    return verticalScrollBar()->value() != nBefore;
 }

@@ -9,10 +9,11 @@ class CGroupTreeModel;
 
 // The group editor's tree control. Dragging an item onto a group adds the
 // user, or the group's members, to that group; the group under the pointer
-// is highlighted, and the tree scrolls while the pointer stays near its top
-// or bottom edge. Letting an item go outside the tree (the dialog around it
-// accepts it, see CEditGroupsDlg) takes a member out of its group or deletes
-// a group; a user of the roster cannot be removed and only beeps.
+// is highlighted, and the tree scrolls, one sibling of the topmost item at a
+// time, while the pointer stays near its top or bottom edge. Letting an item
+// go outside the tree (the dialog around it accepts it, see CEditGroupsDlg)
+// takes a member out of its group or deletes a group; a user of the roster
+// cannot be removed and only beeps.
 //
 // A drag is the sequence BeginDrag, DragMoveTo..., then DropAt or
 // DropOutside, then EndDrag. Qt's drag events call exactly these, so a test
@@ -65,13 +66,15 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
                  const QModelIndex &index) const override;
+    void drawBranches(QPainter *painter, const QRect &rect,
+                      const QModelIndex &index) const override;
 
 private:
     // The group that a drop at pos would change, or none.
     QModelIndex DropTargetAt(const QPoint &pos) const;
     void SetDropTarget(const QModelIndex &index);
-    // Scrolls one row toward the edge that m_dragPos is near; false when it
-    // is near neither or the tree cannot scroll further that way.
+    // Scrolls one sibling toward the edge that m_dragPos is near; false when
+    // it is near neither or the tree cannot scroll further that way.
     bool AutoScroll();
     bool IsOurDrag(const QDropEvent *event) const;
 

@@ -79,6 +79,7 @@ private Q_SLOTS:
         CAdminDoc *pDoc = m_pShare->Doc();
         Editor editor(pDoc, CEditGroupsDlg::SharedGroups);
         QSignalSpy replacing(&editor.dlg, &CEditGroupsDlg::SharedGroupsAboutToBeReplaced);
+        QVERIFY(editor.dlg.windowTitle().isEmpty());
         QSignalSpy changed(&editor.dlg, &CEditGroupsDlg::SharedGroupChanged);
 
         QVERIFY(editor.Drag(editor.Model()->FindRootUser(m_pShare->User("anna")),
@@ -255,6 +256,7 @@ private Q_SLOTS:
         const QByteArray usersIni = m_pShare->Read("Users.ini");
         Editor editor(m_pShare->Doc(), CEditGroupsDlg::UserGroups, pAnna);
         QSignalSpy replacing(&editor.dlg, &CEditGroupsDlg::SharedGroupsAboutToBeReplaced);
+        QVERIFY(editor.dlg.windowTitle().isEmpty());
         QCOMPARE(Describe(editor.Model()->GetGroups()), Lines("Sales=dora"));
         QVERIFY(editor.Drag(editor.Model()->FindRootUser(m_pShare->User("bob")),
                             editor.Group("Sales")));

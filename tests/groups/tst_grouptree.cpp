@@ -5,6 +5,7 @@
 #include "store/CUser.h"
 
 #include <QAbstractItemModelTester>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -213,6 +214,43 @@ private Q_SLOTS:
         tree.EndDrag();
     }
 
+    void dragScrollStepsOverAGroupWithItsMembers()
+    {
+        QByteArray usersIni = "[Users]\r\n";
+        QByteArray members;
+        for (int i = 0; i < 60; ++i) {
+            usersIni += "user" + QByteArray::number(1000 + i) + "=User\r\n";
+            if (i < 20)
+                members += QByteArray(i ? "," : "") + "user" + QByteArray::number(1000 + i);
+        }
+        usersIni += "[Groups]\r\ng=" + members + "\r\nh=\r\n";
+        GroupsTestShare share(usersIni);
+        QVERIFY(share.IsValid());
+        CGroupTreeModel model(share.Doc()->GetUsers(), share.Doc()->GetGroups());
+        CGroupTreeView tree;
+        tree.setModel(&model);
+        tree.resize(200, 160);
+        tree.expandAll();
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        const auto top = [&tree] { return tree.indexAt(QPoint(0, 0)); };
+        QCOMPARE(top().data().toString(), QString("h"));
+
+        QVERIFY(tree.BeginDrag(model.index(30, 0)));
+        const QPoint bottom(20, tree.viewport()->height() - 3);
+        tree.DragMoveTo(bottom);
+        QCOMPARE(top().data().toString(), QString("g"));
+        tree.DragMoveTo(QPoint(20, tree.viewport()->height() / 2));
+        tree.DragMoveTo(bottom);
+        // Past g and its twenty members at once, to the next root item.
+        QCOMPARE(top().data().toString(), QString("user1000"));
+        QVERIFY(!top().parent().isValid());
+        tree.DragMoveTo(QPoint(20, tree.viewport()->height() / 2));
+        tree.DragMoveTo(QPoint(20, 2));
+        QCOMPARE(top().data().toString(), QString("g"));
+        tree.EndDrag();
+    }
+
     void staleOrForeignDragIsRefused()
     {
         CGroupTreeModel other(m_pShare->Doc()->GetUsers(), m_pShare->Doc()->GetGroups());
@@ -259,6 +297,48 @@ private Q_SLOTS:
                      qPrintable(refusals.first().first().toString()));
     }
 
+    void renameEndedWithEscapeTakesTheEditBoxText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("name"); // the name afterwards
+        QTest::newRow("a free name") << "Team" << QByteArray("Team");
+        QTest::newRow("another group's name is still refused") << "all" << QByteArray("sales");
+        QTest::newRow("no name is still refused") << "" << QByteArray("sales");
+    }
+    void renameEndedWithEscapeTakesTheEditBoxText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, name);
+        QSignalSpy refusals(m_pModel, &CGroupTreeModel::RenameRefused);
+        const QModelIndex sales = Item("group:sales");
+        m_pTree->setCurrentIndex(sales);
+        m_pTree->edit(sales);
+        auto *pEdit = m_pTree->findChild<QLineEdit *>();
+        QVERIFY(pEdit);
+        pEdit->selectAll();
+        QTest::keyClick(pEdit, Qt::Key_Backspace);
+        QTest::keyClicks(pEdit, text);
+        QTest::keyClick(pEdit, Qt::Key_Escape);
+        QCOMPARE(m_pModel->GetGroup(sales)->GetName(), name);
+        QCOMPARE(refusals.count(), name == text.toLatin1() ? 0 : 1);
+        QTRY_VERIFY(!m_pTree->findChild<QLineEdit *>());
+    }
+
+    void linesJoinSiblingsAtTheRoot()
+    {
+        // Between two users of the roster, in the middle of the branch
+        // column, a dotted line runs from the top of the row to its bottom.
+        const QModelIndex bob = Item("user:Bob");
+        const QRect row = m_pTree->visualRect(bob);
+        const int nMidX = row.left() - m_pTree->indentation() / 2 - 1;
+        const QImage image = m_pTree->viewport()->grab().toImage();
+        const QColor base = m_pTree->palette().color(QPalette::Base);
+        int nDrawn = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = nMidX - 1; x <= nMidX + 2; ++x)
+                nDrawn += image.pixelColor(x, y) != base;
+        QVERIFY2(nDrawn >= row.height() / 3, qPrintable(QString::number(nDrawn)));
+    }
 };
 
 QTEST_MAIN(TestGroupTree)
