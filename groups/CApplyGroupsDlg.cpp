@@ -143,6 +143,9 @@ void CApplyGroupsDlg::OnApply()
         if (GetGroupList()->GetCheck(nIndex) == Checked)
             checked.append(EntryName(nIndex));
 
+    // Logins added to Users.ini since the last refresh become members here,
+    // instead of staying unknown in the groups about to be rewritten.
+    m_pDoc->LoadRoster();
     QStringList failures;
     for (auto it = users.crbegin(); it != users.crend(); ++it) {
         CUser *pUser = *it;

@@ -12,6 +12,11 @@ QByteArray CGroup::GetMemberList() const
             list += ',';
         list += member->GetLogin();
     }
+    for (const QByteArray &login : m_keptLogins) {
+        if (!list.isEmpty())
+            list += ',';
+        list += login;
+    }
     return list;
 }
 

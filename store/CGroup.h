@@ -18,8 +18,16 @@ public:
     QByteArray GetName() const { return m_name; }
     void SetName(const QByteArray &name) { m_name = name; }
 
-    // The members' logins joined with ",", as a Groups entry holds them.
+    // The members' logins joined with ",", as a Groups entry holds them,
+    // followed by the kept logins.
     QByteArray GetMemberList() const;
+
+    // Logins of the file's member list that the roster did not know when the
+    // group was read (a client may name a user whose roster entry is still to
+    // come). They are not members here, but a save writes them back, after
+    // the members, rather than erase them. Copies and assignment carry them.
+    const QList<QByteArray> &GetKeptLogins() const { return m_keptLogins; }
+    void KeepLogin(const QByteArray &login) { m_keptLogins.append(login); }
     // Removes the last occurrence of user; the other members keep their order.
     void RemoveMember(const CUser *user);
 
@@ -29,4 +37,5 @@ public:
 
 private:
     QByteArray m_name;
+    QList<QByteArray> m_keptLogins;
 };

@@ -21,7 +21,8 @@ QString Name(const QByteArray &bytes)
 } // namespace
 
 std::vector<std::unique_ptr<CGroup>> CGroupSection::Load(const ProfileFile &file,
-                                                         const CAdminDoc &roster)
+                                                         const CAdminDoc &roster,
+                                                         UnknownMembers unknown)
 {
     std::vector<std::unique_ptr<CGroup>> groups;
     QSet<QByteArray> names;
@@ -32,9 +33,12 @@ std::vector<std::unique_ptr<CGroup>> CGroupSection::Load(const ProfileFile &file
         names.insert(name);
         auto group = std::make_unique<CGroup>(name);
         CGroup::ParseMemberList(file.String(kGroups, name), logins);
-        for (const QByteArray &login : logins)
+        for (const QByteArray &login : logins) {
             if (CUser *user = roster.FindUser(login))
                 group->append(user);
+            else if (unknown == KeepUnknown)
+                group->KeepLogin(login);
+        }
         groups.push_back(std::move(group));
     }
     return groups;

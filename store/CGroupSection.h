@@ -16,9 +16,12 @@ class CGroupSection
 {
 public:
     // The groups of the section in file order; a key that repeats a name read
-    // before is skipped, and a member that the roster does not know is dropped.
+    // before is skipped. A member that the roster does not know is dropped,
+    // or with KeepUnknown kept as a login the next save writes back.
+    enum UnknownMembers { DropUnknown, KeepUnknown };
     static std::vector<std::unique_ptr<CGroup>> Load(const ProfileFile &file,
-                                                     const CAdminDoc &roster);
+                                                     const CAdminDoc &roster,
+                                                     UnknownMembers unknown = DropUnknown);
 
     // Replaces the section with the groups, in one write, so that a reader
     // never sees it half rewritten. With no groups the section goes. Nothing

@@ -259,7 +259,9 @@ void CUser::LoadGroups(const CAdminDoc &roster)
         m_groupsReadFailed = true;
         return;
     }
-    AddGroups(CGroupSection::Load(*file, roster));
+    // A member the roster does not know yet stays in the file: applying a
+    // group rewrites all of the user's groups.
+    AddGroups(CGroupSection::Load(*file, roster, CGroupSection::KeepUnknown));
 }
 
 ProfileResult CUser::SaveGroups() const

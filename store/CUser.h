@@ -109,7 +109,7 @@ public:
     void AddGroups(std::vector<std::unique_ptr<CGroup>> groups);
     void DeleteAllGroups();
     // Rereads the personal groups from the user file; members are looked up
-    // in the roster.
+    // in the roster, and those it does not know are kept as logins.
     void LoadGroups(const CAdminDoc &roster);
     // Rewrites the Groups section of the user file. A failure (an unusable
     // login, a group that cannot be written, the file) is returned, not hidden.

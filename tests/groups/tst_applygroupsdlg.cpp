@@ -229,6 +229,28 @@ private Q_SLOTS:
         QCOMPARE(guard.Closed(), 0);
     }
 
+    void applyKeepsMembersTheListDoesNotKnowYet()
+    {
+        UnexpectedModalGuard guard;
+        Select({"anna"});
+        const auto pDlg = MakeDlg();
+        // Since the checks were shown, anna's client rewrote her groups, and
+        // newcomer's entry landed in Users.ini; ghost has none at all.
+        m_pShare->Write("anna.ini", "[Groups]\r\nfriends=newcomer,bob,ghost\r\n");
+        QByteArray usersIni = kUsersIni;
+        m_pShare->Write("Users.ini", usersIni.replace("dora=", "newcomer=New\r\ndora="));
+        SetCheck(*pDlg, "sales", CApplyGroupsDlg::Checked);
+        SetCheck(*pDlg, "team", CApplyGroupsDlg::Unchecked);
+        pDlg->OnApply();
+        QCOMPARE(guard.Closed(), 0);
+        QVERIFY(m_pShare->User("newcomer"));
+        QCOMPARE(m_pShare->GroupLines("anna.ini"), Lines("friends=newcomer,bob,ghost|sales=carl"));
+        // newcomer is a member now; ghost is only kept for the file.
+        const CGroup *pFriends = m_pShare->User("anna")->FindGroup("friends");
+        QCOMPARE(pFriends->size(), 2);
+        QCOMPARE(pFriends->GetKeptLogins(), QList<QByteArray>({"ghost"}));
+    }
+
     void failedSaveIsToldAndOthersAreSaved()
     {
         UnexpectedModalGuard guard;

@@ -279,8 +279,9 @@ private Q_SLOTS:
 
         alice->FindGroup("Empty")->append(doc.FindUser("alice"));
         QVERIFY(alice->SaveGroups());
+        // ghost, whom the roster does not know (yet), is written back.
         QCOMPARE(Profile::GetString(m_dir->filePath("alice.ini"), "Groups", "Friends"),
-                 QByteArray("bob,carol"));
+                 QByteArray("bob,carol,ghost"));
         QCOMPARE(Profile::GetString(m_dir->filePath("alice.ini"), "Parameters", "CommMode"),
                  QByteArray("1"));
         CUser *bob = doc.FindUser("bob");
