@@ -1,6 +1,7 @@
 #include "view/CListViewEx.h"
 
 #include "framework/CImageList.h"
+#include "view/CListHeader.h"
 #include "view/CListViewExDelegate.h"
 
 #include <QFontMetrics>
@@ -20,6 +21,7 @@ constexpr int kIconMargin = 2;
 
 CListViewEx::CListViewEx(QWidget *parent) : QTreeView(parent)
 {
+    setHeader(new CListHeader(this));
     m_clrTextBk = palette().color(QPalette::Base);
     m_clrBkgnd = m_clrTextBk;
     setRootIsDecorated(false);

@@ -1,5 +1,8 @@
+#include "view/CListHeader.h"
 #include "view/CListViewEx.h"
 
+#include <QStandardItemModel>
+#include <QStyleOptionHeader>
 #include <QTest>
 
 // Every character is 10 pixels wide, the dots 3 x 4; widths are then exact.
@@ -10,6 +13,20 @@ static int FixedWidth(QStringView text)
         nWidth += c == u'.' ? 4 : 10;
     return nWidth;
 }
+
+// What the header hands the style for a section.
+class HeaderProbe : public CListHeader
+{
+public:
+    using CListHeader::CListHeader;
+    QStyleOptionHeader Option(int nSection) const
+    {
+        QStyleOptionHeaderV2 option;
+        initStyleOption(&option);
+        initStyleOptionForIndex(&option, nSection);
+        return option;
+    }
+};
 
 class TestCListViewEx : public QObject
 {
@@ -56,6 +73,45 @@ private Q_SLOTS:
                     QVERIFY2(i + 1 < shown.size() && shown.at(i + 1).isLowSurrogate(),
                              qPrintable(QString::number(width)));
         }
+    }
+
+    void narrowHeaderTitleIsShortenedAndStartsLeft_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<bool>("shortened");
+        QTest::newRow("right aligned, wide") << 300 << int(Qt::AlignRight) << false;
+        QTest::newRow("right aligned, narrow") << 40 << int(Qt::AlignRight) << true;
+        QTest::newRow("centred, narrow") << 40 << int(Qt::AlignHCenter) << true;
+        QTest::newRow("left aligned, wide") << 300 << int(Qt::AlignLeft) << false;
+    }
+    void narrowHeaderTitleIsShortenedAndStartsLeft()
+    {
+        QFETCH(int, width);
+        QFETCH(int, alignment);
+        QFETCH(bool, shortened);
+        QStandardItemModel model(1, 2);
+        model.setHorizontalHeaderLabels({"Login", "Version"});
+        model.setHeaderData(1, Qt::Horizontal, alignment | Qt::AlignVCenter, Qt::TextAlignmentRole);
+        CListViewEx view;
+        QVERIFY(qobject_cast<CListHeader *>(view.header()));
+        auto *pHeader = new HeaderProbe(&view);
+        view.setHeader(pHeader);
+        view.setModel(&model);
+        view.resize(400, 100);
+        view.show();
+        pHeader->resizeSection(1, width);
+        const QStyleOptionHeader option = pHeader->Option(1);
+        const Qt::Alignment horizontal = option.textAlignment & Qt::AlignHorizontal_Mask;
+        if (!shortened) {
+            QCOMPARE(option.text, QStringLiteral("Version"));
+            QCOMPARE(int(horizontal), alignment);
+            return;
+        }
+        QVERIFY2(option.text.startsWith(u'V') && option.text.endsWith(QStringLiteral("...")),
+                 qPrintable(option.text));
+        QVERIFY(option.fontMetrics.horizontalAdvance(option.text) <= width);
+        QCOMPARE(int(horizontal), int(Qt::AlignLeft));
     }
 
     void cellAlignment_data()
