@@ -42,6 +42,8 @@ std::unique_ptr<CGroup> CopyGroup(const CGroup &group)
     for (CUser *pMember : group)
         if (pMember)
             pCopy->append(pMember);
+    for (const QByteArray &login : group.GetKeptLogins())
+        pCopy->KeepLogin(login);
     return pCopy;
 }
 
