@@ -272,7 +272,7 @@ void CGroupTreeView::drawBranches(QPainter *painter, const QRect &rect,
                                   const QModelIndex &index) const
 {
     // Lines join each item to its parent and its siblings, also at the root;
-    // the style draws only the expand buttons.
+    // the style then draws its expand buttons over them.
     const int nIndent = indentation();
     const QColor colour = palette().color(QPalette::Mid);
     painter->save();
