@@ -174,9 +174,9 @@ private Q_SLOTS:
                                              << QByteArray("0,0,0,0,0,English,0,0,0");
         QTest::newRow("number then letters") << QByteArray("21a,340b,20,300,0,English,1690000000s,2x,3y")
                                              << full;
-        QTest::newRow("time beyond 64 bits is none")
+        QTest::newRow("time beyond an int is the last one an int holds")
             << QByteArray("21,340,20,300,0,English,99999999999999999999,2,3")
-            << QByteArray("21,340,20,300,0,English,0,2,3");
+            << QByteArray("21,340,20,300,0,English,2147483647,2,3");
         QTest::newRow("16-bit fields beyond 64 bits")
             << QByteArray("21,340,20,300,0,English,1690000000,99999999999999999999,3")
             << QByteArray("21,340,20,300,0,English,1690000000,65535,3");
