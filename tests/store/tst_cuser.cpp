@@ -111,32 +111,22 @@ private Q_SLOTS:
             QCOMPARE(user.GetColumnText(columns[i], kT), texts[i]);
     }
 
-    void namesAndTimeFormatComeFromTheStringTable_data()
-    {
-        QTest::addColumn<QByteArray>("infos");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("id");
-        const int level = CUser::ColLevel;
-        const int os = CUser::ColOS;
-        QTest::newRow("level 1") << QByteArray("0,0,0,0,0,x,0,9,1") << level << IDS_LEVEL_LIGHT;
-        QTest::newRow("level 2") << QByteArray("0,0,0,0,0,x,0,9,2") << level << IDS_LEVEL_STANDARD;
-        QTest::newRow("level 3") << QByteArray("0,0,0,0,0,x,0,9,3") << level << IDS_LEVEL_PRO;
-        QTest::newRow("os 0") << QByteArray("0,0,0,0,0,x,0,0") << os << IDS_OS_WIN3;
-        QTest::newRow("os 1") << QByteArray("0,0,0,0,0,x,0,1") << os << IDS_OS_WIN95;
-        QTest::newRow("os 2") << QByteArray("0,0,0,0,0,x,0,2") << os << IDS_OS_WINNT;
-        QTest::newRow("os 3") << QByteArray("0,0,0,0,0,x,0,3") << os << IDS_OS_WINNT;
-    }
     void namesAndTimeFormatComeFromTheStringTable()
     {
-        QFETCH(QByteArray, infos);
-        QFETCH(int, column);
-        QFETCH(int, id);
-        CUser user("alice", "Alice");
-        user.ParseInfos(infos);
-        QCOMPARE(user.GetColumnText(column, kT), CStringTable::Load(id).toLatin1());
-        user.ParseInfos("0,0,0,0,0,x," + Num(kT));
-        QCOMPARE(user.GetColumnText(CUser::ColLastInstall, kT),
-                 LocalTime::Format(kT, CStringTable::Load(IDS_TIME_FORMAT).toLatin1()).toLatin1());
+        // Level code, OS code, and the entries their names must come from.
+        const int table[][4] = {{1, 0, IDS_LEVEL_LIGHT, IDS_OS_WIN3},
+                                {2, 1, IDS_LEVEL_STANDARD, IDS_OS_WIN95},
+                                {3, 2, IDS_LEVEL_PRO, IDS_OS_WINNT},
+                                {3, 3, IDS_LEVEL_PRO, IDS_OS_WINNT}};
+        const QByteArray format = CStringTable::Load(IDS_TIME_FORMAT).toLatin1();
+        for (const auto &row : table) {
+            CUser user("alice", "Alice");
+            user.ParseInfos("0,0,0,0,0,x," + Num(kT) + ',' + Num(row[1]) + ',' + Num(row[0]));
+            QCOMPARE(user.GetColumnText(CUser::ColLevel, kT), CStringTable::Load(row[2]).toLatin1());
+            QCOMPARE(user.GetColumnText(CUser::ColOS, kT), CStringTable::Load(row[3]).toLatin1());
+            QCOMPARE(user.GetColumnText(CUser::ColLastInstall, kT),
+                     LocalTime::Format(kT, format.constData()).toLatin1());
+        }
     }
 
     void shortRecordKeepsEarlierFields()
