@@ -12,19 +12,26 @@
 #include "view/CColumnArray.h"
 #include "view/CRefreshTimers.h"
 #include "view/CUserListModel.h"
+#include "view/CSortKey.h"
+#include "view/CViewFilter.h"
 #include "view/CViewImages.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 
 CAdminView::CAdminView(CAdminDoc *pDoc, QWidget *parent)
     : CListViewEx(parent), m_pDoc(pDoc), m_pModel(new CUserListModel(this)),
       m_pTimers(new CRefreshTimers([this](bool bReload) { FillList(bReload); }, this)),
-      m_clock(&LocalTime::Now)
+      m_clock(&LocalTime::Now), m_pFilter(new CViewFilter(this, m_pModel))
 {
     setObjectName(QStringLiteral("CAdminView"));
+    setAccessibleName(tr("Users and groups"));
     // The shared UI library's display settings are looked at once, before
     // any of its pages is shown.
     for (int nSetting = 1; nSetting <= 5; ++nSetting) {
@@ -41,6 +48,9 @@ CAdminView::CAdminView(CAdminDoc *pDoc, QWidget *parent)
     ConnectSelection();
 
     connect(header(), &QHeaderView::sectionClicked, this, &CAdminView::SortByColumn);
+    connect(header(), &QHeaderView::sectionHandleDoubleClicked, this, &CAdminView::FitColumn,
+            Qt::UniqueConnection);
+    header()->setSortIndicatorShown(false);
     connect(m_pModel, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
                 if (m_markedRow.isValid() && topLeft.row() <= m_markedRow.row()
@@ -87,6 +97,8 @@ void CAdminView::OnInitialUpdate()
     m_bInitialized = true;
     InsertColumns();
     FillList(false);
+    if (!CColumnArray::Shared().HadStoredLayout())
+        FitNameAndTimeColumns();
     m_pTimers->Start();
 }
 
@@ -130,6 +142,7 @@ void CAdminView::FillList(bool bReload)
     for (CUser *pUser : m_pModel->TakeExpiredConnections(now))
         m_pModel->RefreshUser(pUser, true, now);
     UpdateGroups();
+    Q_EMIT Refreshed();
 }
 
 void CAdminView::ReadStatus(const QList<CUser *> &users)
@@ -230,6 +243,10 @@ void CAdminView::InsertColumns()
         widths.append(pColumn->GetWidth());
     }
     m_pModel->SetColumns(list, Now());
+    // The columns may have moved: no arrow until the next click.
+    m_nSortColumn = -1;
+    m_bSortReversed = false;
+    header()->setSortIndicatorShown(false);
     for (qsizetype i = 0; i < widths.size(); ++i)
         header()->resizeSection(int(i), widths[i]);
     RestoreSelection();
@@ -285,7 +302,59 @@ void CAdminView::RecordColumnWidths()
 
 void CAdminView::SortByColumn(int nPosition)
 {
-    m_pModel->Sort(nPosition);
+    m_bSortReversed = nPosition == m_nSortColumn && !m_bSortReversed;
+    m_nSortColumn = nPosition;
+    m_pModel->Sort(nPosition, m_bSortReversed);
+    // The list's own order is ascending for texts and newest or highest
+    // first for times and numbers; the arrow tells the order it shows.
+    const bool bLargestFirst = CSortKey::KindOf(m_pModel->GetField(nPosition)) == CSortKey::Kind::Time
+                               || CSortKey::KindOf(m_pModel->GetField(nPosition))
+                                      == CSortKey::Kind::Number;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(nPosition, bLargestFirst != m_bSortReversed ? Qt::DescendingOrder
+                                                                           : Qt::AscendingOrder);
+}
+
+void CAdminView::FitColumn(int nPosition)
+{
+    if (nPosition < 0 || nPosition >= m_pModel->columnCount())
+        return;
+    // The rows shown and the first rows of the list are enough: the texts
+    // of a column have like widths, and all rows of a big list would take
+    // long to measure.
+    constexpr int kRowsMeasured = 1000;
+    const QFontMetrics metrics = fontMetrics();
+    const int nInset = nPosition == 0 ? kLabelOffset : kCellOffset;
+    int nWidth = header()->sectionSizeHint(nPosition);
+    int nMeasured = 0;
+    const auto measure = [&](int nRow) {
+        if (isRowHidden(nRow, QModelIndex()))
+            return;
+        int nText = metrics.horizontalAdvance(
+                        m_pModel->data(m_pModel->index(nRow, nPosition)).toString())
+                    + nInset;
+        if (nPosition == 0)
+            nText += GetLabelLeft(QRect(0, 0, 1, 1));
+        nWidth = qMax(nWidth, nText);
+        ++nMeasured;
+    };
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    for (int nRow = top.isValid() ? top.row() : 0;
+         nRow < m_pModel->rowCount() && nMeasured < kRowsMeasured / 2; ++nRow)
+        measure(nRow);
+    for (int nRow = 0; nRow < m_pModel->rowCount() && nMeasured < kRowsMeasured; ++nRow)
+        measure(nRow);
+    header()->resizeSection(nPosition, nWidth);
+}
+
+void CAdminView::FitNameAndTimeColumns()
+{
+    for (int nPosition = 0; nPosition < m_pModel->columnCount(); ++nPosition) {
+        const int nField = m_pModel->GetField(nPosition);
+        if (nField == CUser::ColLogin || nField == CUser::ColFullName
+            || CSortKey::KindOf(nField) == CSortKey::Kind::Time)
+            FitColumn(nPosition);
+    }
 }
 
 // --- Selection -----------------------------------------------------------
@@ -310,9 +379,12 @@ QList<int> CAdminView::SelectedRows() const
     QList<int> rows;
     if (!selectionModel())
         return rows;
+    // A hidden row is never selected on purpose; should one be, it is not
+    // acted on.
     for (const QItemSelectionRange &range : selectionModel()->selection())
         for (int nRow = range.top(); nRow <= range.bottom(); ++nRow)
-            rows.append(nRow);
+            if (!isRowHidden(nRow, QModelIndex()))
+                rows.append(nRow);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -366,7 +438,8 @@ void CAdminView::SelectGroupMembers(const CGroup *pGroup)
         return;
     QList<int> rows;
     for (CUser *pMember : *pGroup)
-        if (const int nRow = m_pModel->FindRow(CRowObject::User(pMember)); nRow >= 0)
+        if (const int nRow = m_pModel->FindRow(CRowObject::User(pMember));
+            nRow >= 0 && !isRowHidden(nRow, QModelIndex()))
             rows.append(nRow);
     std::sort(rows.begin(), rows.end());
     QItemSelection selection;
@@ -427,6 +500,99 @@ void CAdminView::mouseReleaseEvent(QMouseEvent *event)
     CListViewEx::mouseReleaseEvent(event);
 }
 
+void CAdminView::SetContextMenu(QMenu *pMenu)
+{
+    m_pContextMenu = pMenu;
+}
+
+QMenu *CAdminView::GetContextMenu() const
+{
+    return m_pContextMenu;
+}
+
+void CAdminView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_pContextMenu)
+        return;
+    QPoint pos = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        // As on a right click without the menu: a group's members join the
+        // selection, so the menu's commands see them.
+        const QModelIndex index = indexAt(viewport()->mapFromGlobal(pos));
+        if (index.isValid())
+            SelectGroupMembers(LiveGroup(m_pModel->GetRowObject(index.row())));
+    } else {
+        // From the keyboard the menu opens at the current row when it can
+        // be seen, else at the list's top left corner.
+        const QRect rect = visualRect(currentIndex());
+        const QPoint local = rect.isValid() && viewport()->rect().intersects(rect)
+                                 ? QPoint(rect.left() + 8, rect.bottom())
+                                 : QPoint(0, 0);
+        pos = viewport()->mapToGlobal(local);
+    }
+    m_pContextMenu->popup(pos);
+    event->accept();
+}
+
+void CAdminView::keyPressEvent(QKeyEvent *event)
+{
+    const bool bEnter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (bEnter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        OpenProperties();
+        event->accept();
+        return;
+    }
+    const bool bMenuKey = event->key() == Qt::Key_Menu
+                          || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (bMenuKey) {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        contextMenuEvent(&menuEvent);
+        event->accept();
+        return;
+    }
+    CListViewEx::keyPressEvent(event);
+}
+
+bool CAdminView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *pHelp = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(pHelp->pos());
+        if (index.isValid() && index.column() == 0
+            && pHelp->pos().x() < GetLabelLeft(visualRect(index))) {
+            const QString text = ImageText(m_pModel->GetRowImage(index.row()));
+            if (!text.isEmpty()) {
+                QToolTip::showText(pHelp->globalPos(), text, viewport(), visualRect(index));
+                return true;
+            }
+        }
+    }
+    return CListViewEx::viewportEvent(event);
+}
+
+QString CAdminView::ImageText(int nImage)
+{
+    switch (nImage) {
+    case CUserListModel::ImgNeverLoggedOn: return tr("Never logged on");
+    case CUserListModel::ImgConnected: return tr("Connected");
+    case CUserListModel::ImgNotConnected: return tr("Not connected");
+    case CUserListModel::ImgDeleted: return tr("Deleted user");
+    case CUserListModel::ImgUpgradePending: return tr("Upgrade requested, not yet taken up");
+    case CUserListModel::ImgGroup: return tr("Recipient group");
+    default: return {};
+    }
+}
+
+void CAdminView::OpenProperties()
+{
+    if (m_pPropertySheet && m_pPropertySheet->isVisible()) {
+        m_pPropertySheet->raise();
+        m_pPropertySheet->activateWindow();
+        return;
+    }
+    OnCmdMsg(ID_VIEW_PROPERTIES);
+}
+
 int CAdminView::GetMarkedRow() const
 {
     return m_markedRow.isValid() ? m_markedRow.row() : -1;
@@ -475,6 +641,10 @@ void CAdminView::OnEditSelectAll()
 {
     if (m_pModel->rowCount() == 0 || m_pModel->columnCount() == 0)
         return;
+    if (m_pFilter->IsActive()) {
+        selectionModel()->select(m_pFilter->ShownRows(), QItemSelectionModel::Select);
+        return;
+    }
     selectionModel()->select(
         QItemSelection(m_pModel->index(0, 0),
                        m_pModel->index(m_pModel->rowCount() - 1, m_pModel->columnCount() - 1)),
@@ -550,6 +720,8 @@ void CAdminView::SetPropertySheet(QWidget *pSheet)
     m_pPropertySheet = pSheet;
     if (pSheet && pSheet->parent() != this)
         pSheet->setParent(this, pSheet->windowFlags());
+    if (pSheet)
+        Q_EMIT PropertySheetSet(pSheet);
 }
 
 void CAdminView::SetApplyGroupsDlg(QWidget *pDlg)

@@ -19,6 +19,8 @@ class CFrameWnd;
 class CRefreshTimers;
 class CGroup;
 class CUserListModel;
+class CViewFilter;
+class QMenu;
 
 // The user list: the main window's client area, one row per user of the
 // roster and one per shared recipient group, in the columns of the column
@@ -87,7 +89,32 @@ public:
     // Shows or hides deleted users at once: shown ones are appended.
     void SetShowDeleted(bool bShow);
 
+    // A click on a column header: the first sorts in the list's order, a
+    // second on the same column the other way round; the header's arrow
+    // shows which.
     void SortByColumn(int nPosition);
+    int GetSortColumn() const { return m_nSortColumn; }
+    bool IsSortReversed() const { return m_bSortReversed; }
+
+    // The filter that hides the rows not matching the filter box's text.
+    CViewFilter *GetFilter() const { return m_pFilter; }
+
+    // Widens or narrows list column nPosition to its title and the texts of
+    // its rows (a double click on the header divider does it).
+    void FitColumn(int nPosition);
+    // Fits the name and time columns; for a first start, when no layout
+    // was stored, so that the time of day shows at once.
+    void FitNameAndTimeColumns();
+
+    // The menu a right click, the Menu key or Shift+F10 opens on the rows;
+    // the view does not own it.
+    void SetContextMenu(QMenu *pMenu);
+    QMenu *GetContextMenu() const;
+    // Enter on a row: shows the property sheet on the selection, or brings
+    // it to the front when it is shown already.
+    void OpenProperties();
+    // What a row image means, in words.
+    static QString ImageText(int nImage);
 
     // Marks row nRow (the main window shows its image as icon); marking
     // the marked row again unmarks it and gives the window its own icon back.
@@ -127,10 +154,19 @@ Q_SIGNALS:
     void UserSelected(CUser *pUser);
     // Rows were selected or deselected (the apply-groups dialog follows).
     void SelectionStateChanged();
+    // A refresh of the rows ended.
+    void Refreshed();
+    // The property sheet was made (before it is first shown).
+    void PropertySheetSet(QWidget *pSheet);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // The row's image says its state in words in a tooltip, so that colour
+    // is not the only way to tell.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void OnStatusRead();
@@ -165,4 +201,8 @@ private:
     // Users of the roster already looked at; the roster only grows.
     qsizetype m_nUsersSeen = 0;
     std::function<qint64()> m_clock;
+    CViewFilter *m_pFilter;
+    QPointer<QMenu> m_pContextMenu;
+    int m_nSortColumn = -1;
+    bool m_bSortReversed = false;
 };

@@ -98,6 +98,7 @@ bool CColumnArray::LoadFromRegistry(QWidget *pParent)
 {
     RemoveAll();
     m_bSaveBlocked = false;
+    m_bStored = false;
     CRegistryAccess registry(HKEY_CURRENT_USER, GetKeyPath());
     QStringList names;
     QStringList data;
@@ -111,6 +112,7 @@ bool CColumnArray::LoadFromRegistry(QWidget *pParent)
     registry.CloseKey();
 
     QHash<QString, QString> stored;
+    m_bStored = !names.isEmpty();
     if (names.isEmpty()) {
         for (int nField = 0; nField < kFieldCount; ++nField)
             stored.insert(GetTitle(nField), GetDefaultStoredText(nField));

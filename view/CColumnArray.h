@@ -57,6 +57,9 @@ public:
     // Writes one value per column, in order, stopping at the first write
     // that fails. Nothing is written after a failed load. False on failure.
     bool SaveToRegistry() const;
+    // Whether the last load found a layout stored in the settings (false on
+    // a first start, when the default layout was taken).
+    bool HadStoredLayout() const { return m_bStored; }
     // The default layout: all eleven columns in field order.
     void LoadDefaults();
 
@@ -68,4 +71,5 @@ public:
 private:
     std::vector<std::unique_ptr<CColumn>> m_columns;
     bool m_bSaveBlocked = false;
+    bool m_bStored = false;
 };

@@ -162,6 +162,13 @@ QByteArray CUserListModel::GetCellText(int nRow, int nColumn) const
     return m_rows[size_t(nRow)]->texts.At(nColumn).toByteArray();
 }
 
+QByteArrayView CUserListModel::GetCellView(int nRow, int nColumn) const
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return {};
+    return m_rows[size_t(nRow)]->texts.At(nColumn);
+}
+
 int CUserListModel::GetRowImage(int nRow) const
 {
     return nRow >= 0 && nRow < int(m_rows.size()) ? m_rows[size_t(nRow)]->nImage : -1;
@@ -517,7 +524,7 @@ int CUserListModel::CompareRows(int nRowA, int nRowB, int nColumn) const
     return 0;
 }
 
-void CUserListModel::Sort(int nColumn)
+void CUserListModel::Sort(int nColumn, bool bReversed)
 {
     // Groups come first whatever the column, so they and the users are
     // ordered apart. Keys are made once per row; the comparisons only
@@ -533,6 +540,7 @@ void CUserListModel::Sort(int nColumn)
         for (const auto &key : keys)
             order.push_back(key.second);
     }
+    const size_t nGroups = order.size();
     const int nField = GetField(nColumn);
     const CSortKey::Kind kind = CSortKey::KindOf(nField);
     if (kind == CSortKey::Kind::Text) {
@@ -563,6 +571,9 @@ void CUserListModel::Sort(int nColumn)
             order.push_back(key.second);
     }
 
+    if (bReversed)
+        ReverseKeepingTies(order, nGroups, nColumn);
+
     bool bIdentity = true;
     for (size_t i = 0; i < order.size() && bIdentity; ++i)
         bIdentity = order[i] == int(i);
@@ -584,6 +595,22 @@ void CUserListModel::Sort(int nColumn)
         changePersistentIndexList(from, to);
     }
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CUserListModel::ReverseKeepingTies(std::vector<int> &order, size_t nFirst,
+                                        int nColumn) const
+{
+    if (nFirst >= order.size())
+        return;
+    // Reverse the whole tail, then each run of equal rows back again.
+    std::reverse(order.begin() + qsizetype(nFirst), order.end());
+    size_t nRun = nFirst;
+    for (size_t i = nFirst + 1; i <= order.size(); ++i) {
+        if (i < order.size() && CompareRows(order[i - 1], order[i], nColumn) == 0)
+            continue;
+        std::reverse(order.begin() + qsizetype(nRun), order.begin() + qsizetype(i));
+        nRun = i;
+    }
 }
 
 void CUserListModel::ApplyOrder(const std::vector<int> &order)

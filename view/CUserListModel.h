@@ -69,6 +69,8 @@ public:
     // The row of object, or -1.
     int FindRow(const CRowObject &object) const;
     QByteArray GetCellText(int nRow, int nColumn) const;
+    // The same without a copy; valid until the row changes.
+    QByteArrayView GetCellView(int nRow, int nColumn) const;
     int GetRowImage(int nRow) const;
     int GetRowState(int nRow) const;
     void SetRowState(int nRow, int nState, int nMask);
@@ -108,9 +110,10 @@ public:
     // texts ascending without regard to case; times newest first; the
     // operating system by number, highest first; -1, 0 or 1.
     int CompareRows(int nRowA, int nRowB, int nColumn) const;
-    // Sorts by list column nColumn in that order. Rows that compare equal
-    // keep their order, so sorting twice gives the same order.
-    void Sort(int nColumn);
+    // Sorts by list column nColumn in that order, or with bReversed the
+    // users the other way round (groups stay first, by name). Rows that
+    // compare equal keep their order, so sorting twice gives the same order.
+    void Sort(int nColumn, bool bReversed = false);
 
 private:
     // One row; defined with the model's code.
@@ -126,6 +129,9 @@ private:
     void AnnounceChanges(int nRow, quint32 changedColumns);
     void RemoveRows(QList<int> rows);
     void ApplyOrder(const std::vector<int> &order);
+    // Reverses order from nFirst on, keeping rows that compare equal on
+    // nColumn in the order they have.
+    void ReverseKeepingTies(std::vector<int> &order, size_t nFirst, int nColumn) const;
     void EnsureRowIndex() const;
     void RebuildExpiries();
     int ConnectedColumn() const;
