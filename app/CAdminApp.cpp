@@ -3,6 +3,7 @@
 #include "app/CAdminDocTarget.h"
 #include "app/CMainFrame.h"
 #include "app/CViewCommands.h"
+#include "app/CWindowState.h"
 #include "view/CAdminView.h"
 #include "framework/CCmdRoute.h"
 #include "framework/CStringTable.h"
@@ -14,6 +15,8 @@
 #include "uilib/GlobalVarsForDll.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 namespace {
 CAdminApp *s_pApp = nullptr;
@@ -87,14 +90,23 @@ void CAdminApp::OnFileNew()
     m_pMainFrame->SetAsMainWnd();
     CAdminView *pView = CAdminView::Create(m_pMainFrame.get(), m_pDoc);
     CViewCommands::Install(pView, m_pDoc, m_pMainFrame.get());
+    m_pMainFrame->AttachView(pView, m_pDoc);
     // Dialogs and message boxes carry the program's icon too.
     QApplication::setWindowIcon(m_pMainFrame->windowIcon());
+    CWindowState::Restore(m_pMainFrame.get());
     m_pMainFrame->show();
     m_pRoute->UpdateAll();
 }
 
 bool CAdminApp::OpenDocument()
 {
+    if (!m_csShareForRun.isEmpty()) {
+        if (m_pDoc->OnNewDocument(m_csShareForRun))
+            return true;
+        std::fprintf(stderr, "corvane-admin: %s cannot be opened as the shared directory\n",
+                     qUtf8Printable(m_csShareForRun));
+        return false;
+    }
     CRegistryAccess registry(HKEY_LOCAL_MACHINE, m_csRegistryPath);
     QString path;
     if (registry.OpenKey(1)) {

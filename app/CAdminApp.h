@@ -28,6 +28,10 @@ public:
     static CAdminApp *GetApp();
 
     bool InitInstance();
+    // Opens csPath instead of the stored shared directory, for this run
+    // only; when it cannot be opened the start fails without asking for
+    // another. Call it before InitInstance.
+    void SetShareDirectoryForRun(const QString &csPath) { m_csShareForRun = csPath; }
 
     QString GetRegistryPath() const { return m_csRegistryPath; }
     CAdminDoc *GetDocument() const { return m_pDoc; }
@@ -42,6 +46,7 @@ private:
     void OnAppAbout();
 
     QString m_csRegistryPath;
+    QString m_csShareForRun;
     CCmdRoute *m_pRoute;
     CAdminDoc *m_pDoc = nullptr;
     std::unique_ptr<CAdminDocTarget> m_pDocTarget;

@@ -1,6 +1,8 @@
 #include "app/CMainFrame.h"
 
 #include "app/CMenuTable.h"
+#include "app/CRestStatus.h"
+#include "app/CWindowState.h"
 #include "framework/CCmdRoute.h"
 #include "framework/CCmdUI.h"
 #include "framework/CImageList.h"
@@ -8,8 +10,13 @@
 #include "framework/CStringTable.h"
 #include "framework/CToolBarEx.h"
 #include "framework/ResourceIds.h"
+#include "store/CAdminDoc.h"
+#include "view/CAdminView.h"
+#include "view/CFilterBox.h"
+#include "view/CViewFilter.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,6 +37,7 @@ CMainFrame::CMainFrame(CCmdRoute *pRoute, QWidget *parent) : CFrameWnd(pRoute, p
     // The document string's first part, and nothing else: the caption does
     // not follow the shared directory or any document name.
     setWindowTitle(CStringTable::SubString(IDR_MAINFRAME, 0));
+    setAccessibleName(CStringTable::SubString(IDR_MAINFRAME, 0));
     setWindowIcon(CImageList::LoadSvgIcon(QStringLiteral(":/corvane/icons/app.svg"),
                                           {16, 24, 32, 48, 64}));
     resize(820, 560);
@@ -66,8 +74,8 @@ bool CMainFrame::CreateActions()
             pAction->setToolTip(tip);
         // Toolbar pictures stay on the toolbar; the menu keeps plain items.
         pAction->setIconVisibleInMenu(false);
-        if (nID == ID_EDIT_SELECT_ALL) {
-            pAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+        if (const QList<QKeySequence> keys = CMenuTable::Shortcuts(nID); !keys.isEmpty()) {
+            pAction->setShortcuts(keys);
             pAction->setShortcutContext(Qt::WindowShortcut);
         }
         // Owned by and added to the window, so the accelerator works whether
@@ -139,4 +147,78 @@ bool CMainFrame::CreateStatusBar()
     setStatusBar(pStatusBar);
     SetControlBars(GetToolBar(), pStatusBar);
     return true;
+}
+
+void CMainFrame::AttachView(CAdminView *pView, CAdminDoc *pDoc)
+{
+    m_pView = pView;
+    m_pDoc = pDoc;
+    // The list stays the active view; only its place in the window changes.
+    takeCentralWidget();
+    setCentralWidget(CFilterBox::WrapWithView(pView, &m_pFilterBox));
+    CreateContextMenu(pView);
+    CreateListKeys(pView);
+    connect(pView, &CAdminView::Refreshed, this, [this] {
+        m_lastRefresh = QDateTime::currentDateTime();
+        UpdateRestStatus();
+    });
+    connect(pView->GetFilter(), &CViewFilter::Changed, this, &CMainFrame::UpdateRestStatus);
+    connect(pView, &CAdminView::PropertySheetSet, this,
+            [](QWidget *pSheet) { CWindowState::RestoreSheetPosition(pSheet); });
+    UpdateRestStatus();
+}
+
+void CMainFrame::CreateContextMenu(CAdminView *pView)
+{
+    // The menu's own actions: the same enabling, check marks and handlers.
+    m_pContextMenu = new QMenu(this);
+    m_pContextMenu->setObjectName(QStringLiteral("ContextMenu"));
+    m_pContextMenu->setAccessibleName(tr("User commands"));
+    for (int nID : CMenuTable::ContextMenu()) {
+        if (nID == ID_SEPARATOR)
+            m_pContextMenu->addSeparator();
+        else if (QAction *pAction = GetRoute()->GetAction(nID))
+            m_pContextMenu->addAction(pAction);
+    }
+    GetRoute()->WatchMenu(m_pContextMenu);
+    pView->SetContextMenu(m_pContextMenu);
+}
+
+void CMainFrame::CreateListKeys(CAdminView *pView)
+{
+    auto *pFind = new QAction(tr("Filter"), this);
+    pFind->setObjectName(QStringLiteral("FocusFilterAction"));
+    QList<QKeySequence> findKeys = QKeySequence::keyBindings(QKeySequence::Find);
+    if (!findKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_F)))
+        findKeys.append(QKeySequence(Qt::CTRL | Qt::Key_F));
+    pFind->setShortcuts(findKeys);
+    connect(pFind, &QAction::triggered, this, [this] {
+        if (m_pFilterBox)
+            m_pFilterBox->Focus();
+    });
+    addAction(pFind);
+
+    auto *pOpen = new QAction(tr("Open properties"), this);
+    pOpen->setObjectName(QStringLiteral("OpenPropertiesAction"));
+    pOpen->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return),
+                         QKeySequence(Qt::ALT | Qt::Key_Enter)});
+    connect(pOpen, &QAction::triggered, pView, &CAdminView::OpenProperties);
+    addAction(pOpen);
+}
+
+void CMainFrame::UpdateRestStatus()
+{
+    CStatusBarEx *pStatusBar = GetStatusBar();
+    if (!pStatusBar || !m_pView)
+        return;
+    const CViewFilter *pFilter = m_pView->GetFilter();
+    pStatusBar->SetIdleText(CRestStatus::Text(m_pDoc ? m_pDoc->GetShareDirectory() : QString(),
+                                              pFilter->GetShownUserCount(),
+                                              pFilter->GetUserCount(), m_lastRefresh));
+}
+
+void CMainFrame::closeEvent(QCloseEvent *event)
+{
+    CWindowState::Save(this, m_pView ? m_pView->GetPropertySheet() : nullptr);
+    CFrameWnd::closeEvent(event);
 }

@@ -2,6 +2,12 @@
 
 #include "framework/CFrameWnd.h"
 
+#include <QDateTime>
+#include <QPointer>
+
+class CAdminDoc;
+class CAdminView;
+class CFilterBox;
 class QMenu;
 
 // The main window: menu, toolbar (Options, Properties, a gap, Refresh), the
@@ -28,9 +34,29 @@ public:
 
     QMenu *GetMenu(int nIndex) const;
 
+    // Puts the filter box above the user list, gives the list its context
+    // menu, adds the keys that reach the list (Ctrl+F, Alt+Enter) and keeps
+    // the status bar's text at rest up to date.
+    void AttachView(CAdminView *pView, CAdminDoc *pDoc);
+    CFilterBox *GetFilterBox() const { return m_pFilterBox; }
+    QMenu *GetContextMenu() const { return m_pContextMenu; }
+    // The message pane's text while nothing else shows there.
+    void UpdateRestStatus();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     bool CreateActions();
     void CreateMenus();
     bool CreateToolBar();
     bool CreateStatusBar();
+    void CreateContextMenu(CAdminView *pView);
+    void CreateListKeys(CAdminView *pView);
+
+    QPointer<CAdminView> m_pView;
+    QPointer<CAdminDoc> m_pDoc;
+    CFilterBox *m_pFilterBox = nullptr;
+    QMenu *m_pContextMenu = nullptr;
+    QDateTime m_lastRefresh;
 };

@@ -2,6 +2,8 @@
 
 #include "framework/ResourceIds.h"
 
+#include <QKeySequence>
+
 namespace {
 constexpr CMenuTable::Item kSeparator{nullptr, 0};
 }
@@ -20,24 +22,24 @@ const QList<CMenuTable::Menu> &CMenuTable::Menus()
              {"Select &All\tCtrl+A", ID_EDIT_SELECT_ALL},
              kSeparator,
              {"Edit &groups...", ID_EDIT_GROUPS},
-             {"Edit user's groups...", ID_EDIT_USER_GROUPS},
+             {"Edit &user's groups...", ID_EDIT_USER_GROUPS},
              kSeparator,
-             {"Edit models...", ID_EDIT_MODELS},
+             {"Edit &models...", ID_EDIT_MODELS},
          }},
         {"&Actions",
          {
              {"&Upgrade...", ID_ACTIONS_UPGRADE},
              {"&Restrictions...", ID_ACTIONS_RESTRICTIONS},
-             {"Apply groups...", ID_ACTIONS_APPLY_GROUPS},
-             {"Apply models...", ID_ACTIONS_APPLY_MODELS},
-             {"Configure...", ID_ACTIONS_CONFIGURE},
+             {"Apply &groups...", ID_ACTIONS_APPLY_GROUPS},
+             {"Apply &models...", ID_ACTIONS_APPLY_MODELS},
+             {"&Configure...", ID_ACTIONS_CONFIGURE},
          }},
         {"&View",
          {
              {"&Toolbar", ID_VIEW_TOOLBAR},
              {"&Status Bar", ID_VIEW_STATUS_BAR},
              kSeparator,
-             {"Properties", ID_VIEW_PROPERTIES},
+             {"&Properties", ID_VIEW_PROPERTIES},
              kSeparator,
              {"&Refresh", ID_VIEW_REFRESH},
              {"&Options...", ID_VIEW_OPTIONS},
@@ -69,6 +71,34 @@ QString CMenuTable::ItemText(int nID)
             if (item.nID == nID)
                 return QString::fromUtf8(item.pszText);
     return {};
+}
+
+QList<QKeySequence> CMenuTable::Shortcuts(int nID)
+{
+    // The platform's own keys where it has them, and the keys every
+    // desktop console answers to besides.
+    const auto withStandard = [](QKeySequence::StandardKey standard, const QKeySequence &key) {
+        QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+        if (!keys.contains(key))
+            keys.append(key);
+        return keys;
+    };
+    switch (nID) {
+    case ID_EDIT_SELECT_ALL:
+        return {QKeySequence(Qt::CTRL | Qt::Key_A)};
+    case ID_VIEW_REFRESH:
+        return withStandard(QKeySequence::Refresh, QKeySequence(Qt::Key_F5));
+    case ID_APP_EXIT:
+        return withStandard(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    default:
+        return {};
+    }
+}
+
+QList<int> CMenuTable::ContextMenu()
+{
+    return {ID_VIEW_PROPERTIES, ID_SEPARATOR,   ID_ACTIONS_RESTRICTIONS, ID_ACTIONS_CONFIGURE,
+            ID_ACTIONS_UPGRADE, ID_SEPARATOR,   ID_EDIT_GROUPS,          ID_EDIT_MODELS};
 }
 
 QList<int> CMenuTable::ToolBar()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QList>
 #include <QString>
 
@@ -26,6 +27,11 @@ public:
     static QList<int> Commands();
     // The item text of a command ("" for one without a menu item).
     static QString ItemText(int nID);
+
+    // The keys of a command, first the one a menu item shows.
+    static QList<QKeySequence> Shortcuts(int nID);
+    // The commands of the user list's context menu (ID_SEPARATOR for a line).
+    static QList<int> ContextMenu();
 
     static QList<int> ToolBar();
     static QList<int> Indicators();

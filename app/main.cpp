@@ -1,4 +1,5 @@
 #include "app/CAdminApp.h"
+#include "app/CCommandLine.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -58,10 +59,31 @@ void UsePrivateSettings()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, base + QStringLiteral("/user"));
 }
 
+QStringList Arguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Before any window: --help and --version need no display, and a
+    // wrong directory is reported before one opens.
+    const CCommandLine commandLine = CCommandLine::Parse(Arguments(argc, argv));
+    switch (commandLine.GetAction()) {
+    case CCommandLine::Action::ShowText:
+        std::fputs(commandLine.GetText().toLocal8Bit().constData(), stdout);
+        return commandLine.GetExitCode();
+    case CCommandLine::Action::Fail:
+        std::fputs(commandLine.GetText().toLocal8Bit().constData(), stderr);
+        return commandLine.GetExitCode();
+    case CCommandLine::Action::Run:
+        break;
+    }
     if (!CheckDisplay(argc, argv))
         return 2;
     UsePrivateSettings();
@@ -69,6 +91,7 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
 
     CAdminApp theApp;
+    theApp.SetShareDirectoryForRun(commandLine.GetShareDirectory());
     if (!theApp.InitInstance())
         return 1;
     return application.exec();

@@ -79,6 +79,17 @@ QString CStatusBarEx::GetPaneText() const
     return message.isEmpty() ? m_pMessagePane->text() : message;
 }
 
+void CStatusBarEx::SetIdleText(const QString &text)
+{
+    m_pMessagePane->setText(text);
+    m_pMessagePane->setToolTip(text);
+}
+
+QString CStatusBarEx::GetIdleText() const
+{
+    return m_pMessagePane->text();
+}
+
 QString CStatusBarEx::GetIndicatorText(int nID) const
 {
     const QLabel *pPane = m_indicators.value(nID);

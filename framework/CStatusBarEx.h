@@ -25,6 +25,9 @@ public:
 
     // The message pane's text as the user sees it now.
     QString GetPaneText() const;
+    // The text the message pane shows at rest ("Ready" until set).
+    void SetIdleText(const QString &text);
+    QString GetIdleText() const;
     QString GetIndicatorText(int nID) const;
     bool IsIndicatorOn(int nID) const;
     void SetIndicatorOn(int nID, bool bOn);

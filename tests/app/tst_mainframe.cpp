@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSet>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QtTest>
 
@@ -53,7 +55,9 @@ private Q_SLOTS:
     void menuHasEveryItem_data();
     void menuHasEveryItem();
     void laterCommandsWaitForTheirHandlers();
-    void selectAllAccelerator();
+    void acceleratorsRunTheirCommands_data();
+    void acceleratorsRunTheirCommands();
+    void mnemonicsDoNotClash();
     void toolBarAndRefreshImages();
     void barsToggleWithCheckMarks_data();
     void barsToggleWithCheckMarks();
@@ -67,6 +71,8 @@ private:
 
 void TestMainFrame::init()
 {
+    // Closing the frame keeps its place in the settings: the test's own.
+    QStandardPaths::setTestModeEnabled(true);
     m_pRoute = std::make_unique<CCmdRoute>();
     m_pRoute->SetIdleUpdates(false);
     m_pFrame = std::make_unique<CMainFrame>(m_pRoute.get());
@@ -98,18 +104,18 @@ void TestMainFrame::menuHasEveryItem_data()
     QTest::newRow("Edit") << 1 << "&Edit"
         << QStringList{"Select &All\tCtrl+A|ID_EDIT_SELECT_ALL|Select the entire document|Select All",
                        "-", "Edit &groups...|ID_EDIT_GROUPS||",
-                       "Edit user's groups...|ID_EDIT_USER_GROUPS||", "-",
-                       "Edit models...|ID_EDIT_MODELS||"};
+                       "Edit &user's groups...|ID_EDIT_USER_GROUPS||", "-",
+                       "Edit &models...|ID_EDIT_MODELS||"};
     QTest::newRow("Actions") << 2 << "&Actions"
         << QStringList{"&Upgrade...|ID_ACTIONS_UPGRADE|Upgrade Corvane remotely|Upgrade",
                        "&Restrictions...|ID_ACTIONS_RESTRICTIONS|Apply restrictions|Restrictions",
-                       "Apply groups...|ID_ACTIONS_APPLY_GROUPS||",
-                       "Apply models...|ID_ACTIONS_APPLY_MODELS||",
-                       "Configure...|ID_ACTIONS_CONFIGURE||"};
+                       "Apply &groups...|ID_ACTIONS_APPLY_GROUPS||",
+                       "Apply &models...|ID_ACTIONS_APPLY_MODELS||",
+                       "&Configure...|ID_ACTIONS_CONFIGURE||"};
     QTest::newRow("View") << 3 << "&View"
         << QStringList{"&Toolbar|ID_VIEW_TOOLBAR|Show or hide the toolbar|Toggle ToolBar",
                        "&Status Bar|ID_VIEW_STATUS_BAR|Show or hide the status bar|Toggle StatusBar",
-                       "-", "Properties|ID_VIEW_PROPERTIES|Properties|Properties", "-",
+                       "-", "&Properties|ID_VIEW_PROPERTIES|Properties|Properties", "-",
                        "&Refresh|ID_VIEW_REFRESH|Refresh display|Refresh",
                        "&Options...|ID_VIEW_OPTIONS|Options|Options"};
     QTest::newRow("Help") << 4 << "&Help"
@@ -164,8 +170,20 @@ void TestMainFrame::laterCommandsWaitForTheirHandlers()
     QCOMPARE(m_pFrame->windowTitle(), QStringLiteral("Corvane Administration Tool"));
 }
 
-void TestMainFrame::selectAllAccelerator()
+void TestMainFrame::acceleratorsRunTheirCommands_data()
 {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Ctrl+A") << ID_EDIT_SELECT_ALL << int(Qt::Key_A) << int(Qt::ControlModifier);
+    QTest::newRow("F5") << ID_VIEW_REFRESH << int(Qt::Key_F5) << int(Qt::NoModifier);
+}
+
+void TestMainFrame::acceleratorsRunTheirCommands()
+{
+    QFETCH(int, command);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
     FakeView view;
     auto *pList = new QWidget;
     pList->setFocusPolicy(Qt::StrongFocus);
@@ -174,12 +192,33 @@ void TestMainFrame::selectAllAccelerator()
     QVERIFY(QTest::qWaitForWindowActive(m_pFrame.get()));
     pList->setFocus();
 
-    QTest::keyClick(pList, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(pList, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY(view.ran.isEmpty()); // no handler yet: the accelerator is off
-    view.Handle({ID_EDIT_SELECT_ALL});
+    view.Handle({command});
     m_pRoute->UpdateAll();
-    QTest::keyClick(pList, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(view.ran, QList<int>{ID_EDIT_SELECT_ALL});
+    QTest::keyClick(pList, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(view.ran, QList<int>{command});
+
+    // Ctrl+Q is Exit, whatever the platform's own quit key.
+    QVERIFY(m_pFrame->isVisible());
+    QTest::keyClick(pList, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m_pFrame->isVisible());
+}
+
+void TestMainFrame::mnemonicsDoNotClash()
+{
+    // Within one menu, no two items share an underlined letter.
+    for (int nMenu = 0; nMenu < 5; ++nMenu) {
+        QSet<QChar> seen;
+        for (QAction *pAction : m_pFrame->GetMenu(nMenu)->actions()) {
+            const qsizetype n = pAction->text().indexOf(QLatin1Char('&'));
+            if (n < 0)
+                continue;
+            const QChar letter = pAction->text().at(n + 1).toLower();
+            QVERIFY2(!seen.contains(letter), qPrintable(pAction->text()));
+            seen.insert(letter);
+        }
+    }
 }
 
 void TestMainFrame::toolBarAndRefreshImages()
