@@ -3,11 +3,24 @@
 # Safe to run again: it asks apt only for what is missing.
 set -euo pipefail
 
+# Each line says what needs it.
 packages=(
-  build-essential cmake ninja-build pkg-config python3
+  # the compiler, dpkg-shlibdeps for the package's dependencies, the build
+  build-essential cmake ninja-build
+  # Qt's CMake files find some X11 libraries through pkg-config
+  pkg-config
+  # Qt 6; libgl-dev because Qt's GUI module asks for the OpenGL headers
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  # bench/
   libbenchmark-dev
-  xvfb xauth x11-apps fonts-dejavu-core
+  # xvfb-run (needs xauth) for the demo without a screen; a font for the
+  # offscreen tests and screenshots
+  xvfb xauth fonts-dejavu-core
+  # the profile-file vectors' checker (tools/iniop's README section)
+  python3
+  # scripts/package-test.sh checks the desktop entry and the metainfo file
+  desktop-file-utils appstream
+  # scripts/hardening.sh: the sanitizer and fuzzing builds
   clang libclang-rt-14-dev
 )
 

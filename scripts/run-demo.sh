@@ -38,4 +38,14 @@ simulator=$!
 trap 'kill -TERM "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null' EXIT
 
 echo "Demo shared directory: $share (simulated clients: $demo/simulator.log)"
+case "${XAUTHORITY:-}" in
+  */xvfb-run.*)
+    echo "Running under xvfb-run: the window is on a virtual screen nobody sees."
+    echo "Stop the demo with Ctrl+C. To look at the window instead, run:"
+    echo "    QT_QPA_PLATFORM=offscreen $build/tools/screenshot/corvane-screenshot $share /tmp/corvane-demo.png"
+    ;;
+  *)
+    echo "Stop the demo by closing the tool's window (File > Exit, Ctrl+Q) or with Ctrl+C here."
+    ;;
+esac
 "$build/corvane-admin" "$@"
