@@ -158,6 +158,9 @@ void CMainFrame::AttachView(CAdminView *pView, CAdminDoc *pDoc)
     setCentralWidget(CFilterBox::WrapWithView(pView, &m_pFilterBox));
     CreateContextMenu(pView);
     CreateListKeys(pView);
+    // The list, not the filter box, takes the keys at start.
+    setFocusProxy(pView);
+    pView->setFocus();
     connect(pView, &CAdminView::Refreshed, this, [this] {
         m_lastRefresh = QDateTime::currentDateTime();
         UpdateRestStatus();
