@@ -87,13 +87,26 @@ bool CRowFilter::Contains(QByteArrayView text) const
     return m_decode(text).toCaseFolded().contains(m_folded);
 }
 
+void CRowFilter::Prepare(const CUserListModel &model)
+{
+    m_bLoginShown = false;
+    m_bNameShown = false;
+    for (const CUserListModel::Column &column : model.GetColumns()) {
+        m_bLoginShown = m_bLoginShown || column.nField == CUser::ColLogin;
+        m_bNameShown = m_bNameShown || column.nField == CUser::ColFullName;
+    }
+}
+
 bool CRowFilter::Matches(const CUserListModel &model, int nRow) const
 {
     if (m_text.isEmpty())
         return true;
+    // The login and the real name count even when no column shows them;
+    // a column that shows them is searched once, as a cell.
     const CRowObject object = model.GetRowObject(nRow);
     if (const CUser *pUser = object.GetUser())
-        if (Contains(pUser->GetLogin()) || Contains(pUser->GetFullName()))
+        if ((!m_bLoginShown && Contains(pUser->GetLogin()))
+            || (!m_bNameShown && Contains(pUser->GetFullName())))
             return true;
     const int nColumns = model.columnCount();
     for (int nColumn = 0; nColumn < nColumns; ++nColumn)

@@ -26,6 +26,9 @@ public:
     QString GetText() const { return m_text; }
     bool IsEmpty() const { return m_text.isEmpty(); }
 
+    // Notes which texts the model's columns show already; call it before
+    // Matches and again after the columns changed.
+    void Prepare(const CUserListModel &model);
     bool Matches(const CUserListModel &model, int nRow) const;
     // Whether one text of the clients contains the filter text.
     bool Contains(QByteArrayView text) const;
@@ -40,4 +43,6 @@ private:
     QByteArray m_asciiKey;  // the text in lower case when it is plain ASCII
     bool m_bAscii = false;
     Decoder m_decode;
+    bool m_bLoginShown = false;
+    bool m_bNameShown = false;
 };

@@ -47,6 +47,7 @@ void CViewFilter::SetText(const QString &text)
 
 void CViewFilter::Apply(int nFirst, int nLast, bool bShownOnly)
 {
+    m_filter.Prepare(*m_pModel);
     QList<int> hide;
     QList<int> show;
     for (int nRow = nFirst; nRow <= nLast; ++nRow) {
@@ -115,6 +116,7 @@ void CViewFilter::Recount()
 
 void CViewFilter::OnRowsInserted(int nFirst, int nLast)
 {
+    m_filter.Prepare(*m_pModel);
     int nAdded = 0;
     int nShown = 0;
     for (int nRow = nFirst; nRow <= nLast; ++nRow) {
