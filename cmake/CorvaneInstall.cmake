@@ -19,7 +19,7 @@ foreach(size 16 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${CORVANE_APP_ID}.png)
 endforeach()
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane-admin)
 
 set(CPACK_PACKAGE_NAME corvane-admin)
 set(CPACK_PACKAGE_VENDOR "Corvane Admin developers")
