@@ -233,6 +233,23 @@ private Q_SLOTS:
         pMenu->close();
     }
 
+    void altEnterOpensPropertiesFromAnywhere()
+    {
+        int nRuns = 0;
+        m_pView->InstallCommand(ID_VIEW_PROPERTIES, [&nRuns] { ++nRuns; });
+        m_pFrame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_pFrame.get()));
+        m_pFrame->GetFilterBox()->setFocus();
+        QTest::keyClick(m_pFrame->GetFilterBox(), Qt::Key_Return, Qt::AltModifier);
+        QCOMPARE(nRuns, 1);
+        // Enter in the filter box is the box's own; in the list it opens.
+        QTest::keyClick(m_pFrame->GetFilterBox(), Qt::Key_Return);
+        QCOMPARE(nRuns, 1);
+        m_pView->setFocus();
+        QTest::keyClick(m_pView, Qt::Key_Return);
+        QCOMPARE(nRuns, 2);
+    }
+
     void windowStateComesBack()
     {
         m_pFrame->setGeometry(40, 50, 640, 420);
