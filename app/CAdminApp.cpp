@@ -1,6 +1,7 @@
 #include "app/CAdminApp.h"
 
 #include "app/CAdminDocTarget.h"
+#include "app/CCommandLine.h"
 #include "app/CMainFrame.h"
 #include "app/CViewCommands.h"
 #include "app/CWindowState.h"
@@ -101,10 +102,12 @@ void CAdminApp::OnFileNew()
 bool CAdminApp::OpenDocument()
 {
     if (!m_csShareForRun.isEmpty()) {
-        if (m_pDoc->OnNewDocument(m_csShareForRun))
+        QString why = CCommandLine::CheckShareDirectory(m_csShareForRun);
+        if (why.isEmpty() && m_pDoc->OnNewDocument(m_csShareForRun))
             return true;
-        std::fprintf(stderr, "corvane-admin: %s cannot be opened as the shared directory\n",
-                     qUtf8Printable(m_csShareForRun));
+        if (why.isEmpty())
+            why = tr("%1 cannot be opened as the shared directory").arg(m_csShareForRun);
+        std::fprintf(stderr, "corvane-admin: %s\n", qUtf8Printable(why));
         return false;
     }
     CRegistryAccess registry(HKEY_LOCAL_MACHINE, m_csRegistryPath);

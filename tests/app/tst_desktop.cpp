@@ -8,6 +8,7 @@
 #include "framework/CStatusBarEx.h"
 #include "framework/CToolBarEx.h"
 #include "framework/ResourceIds.h"
+#include "sheets/properties/CPropertyCommands.h"
 #include "store/CAdminDoc.h"
 #include "view/CAdminView.h"
 #include "view/CFilterBox.h"
@@ -264,17 +265,19 @@ private Q_SLOTS:
 
     void propertySheetPositionComesBack()
     {
-        auto *pSheet = new QWidget(nullptr, Qt::Window);
-        m_pView->SetPropertySheet(pSheet);
+        CPropertyCommands::Install(m_pView);
+        m_pView->setCurrentIndex(m_pView->model()->index(1, 0));
+        m_pView->OpenProperties();
+        QWidget *pSheet = m_pView->GetPropertySheet();
+        QVERIFY(pSheet && pSheet->isVisible());
         pSheet->move(120, 90);
-        pSheet->show();
-        QVERIFY(QTest::qWaitForWindowExposed(pSheet));
         const QPoint pos = pSheet->pos();
         CloseFrame();
         OpenFrame();
-        auto *pNew = new QWidget(nullptr, Qt::Window);
-        m_pView->SetPropertySheet(pNew);
-        QCOMPARE(pNew->pos(), pos);
+        CPropertyCommands::Install(m_pView);
+        m_pView->OpenProperties();
+        QVERIFY(m_pView->GetPropertySheet()->isVisible());
+        QCOMPARE(m_pView->GetPropertySheet()->pos(), pos);
     }
 };
 

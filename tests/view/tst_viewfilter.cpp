@@ -265,6 +265,11 @@ private Q_SLOTS:
         pHeader->sectionClicked(ColumnOf(CUser::ColFullName));
         QCOMPARE(pHeader->sortIndicatorOrder(), Qt::AscendingOrder);
         QVERIFY(!m_pView->IsSortReversed());
+        // Rows a filter hides stay hidden through a sort.
+        Filter()->SetText(QStringLiteral("brown"));
+        pHeader->sectionClicked(nColumn);
+        QCOMPARE(Shown(), QList<QByteArray>{"bob"});
+        QCOMPARE(Filter()->GetShownUserCount(), 1);
     }
 
     void enterOpensPropertiesMenuKeysOpenTheMenu_data()
