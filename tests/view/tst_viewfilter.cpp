@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -323,6 +324,31 @@ private Q_SLOTS:
         std::sort(selected.begin(), selected.end());
         QCOMPARE(selected, (QList<QByteArray>{"alice", "bob", "zoe"}));
         contextMenu.close();
+    }
+
+    void rowImageSaysTheStateInWords_data()
+    {
+        QTest::addColumn<QByteArray>("login");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("connected") << QByteArray("alice") << "Connected";
+        QTest::newRow("logged off") << QByteArray("bob") << "Not connected";
+        QTest::newRow("never logged on") << QByteArray("carol") << "Never logged on";
+        QTest::newRow("group") << QByteArray() << "Recipient group";
+    }
+
+    void rowImageSaysTheStateInWords()
+    {
+        QFETCH(QByteArray, login);
+        QFETCH(QString, words);
+        m_pView->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pView.get()));
+        const int nRow = login.isEmpty() ? RowOfGroup("Sales") : RowOf(login.constData());
+        const QRect cell = m_pView->visualRect(Model()->index(nRow, 0));
+        // Over the image, left of the label.
+        const QPoint point(cell.left() + CListViewEx::kSmallIconSize / 2 + 2, cell.center().y());
+        QHelpEvent help(QEvent::ToolTip, point, m_pView->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(m_pView->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), words);
     }
 
     void doubleClickOnADividerFitsTheColumn()
