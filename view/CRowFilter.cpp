@@ -1,9 +1,9 @@
 #include "view/CRowFilter.h"
 
+#include "platform/CodePage.h"
 #include "store/CUser.h"
 #include "view/CUserListModel.h"
 
-#include <QStringDecoder>
 
 namespace {
 
@@ -45,23 +45,7 @@ bool ContainsAscii(QByteArrayView text, QByteArrayView key)
     return false;
 }
 
-// The clients' default code page.
-QString DecodeWindows1252(QByteArrayView text)
-{
-    static QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? decoder.decode(text) : QString::fromLatin1(text);
-}
-
 } // namespace
-
-CRowFilter::CRowFilter() : m_decode(&DecodeWindows1252)
-{
-}
-
-void CRowFilter::SetDecoder(Decoder decoder)
-{
-    m_decode = decoder ? std::move(decoder) : Decoder(&DecodeWindows1252);
-}
 
 void CRowFilter::SetText(const QString &text)
 {
@@ -84,7 +68,7 @@ bool CRowFilter::Contains(QByteArrayView text) const
     // other byte is never searched as bytes.
     if (IsAscii(text))
         return m_bAscii && ContainsAscii(text, m_asciiKey);
-    return m_decode(text).toCaseFolded().contains(m_folded);
+    return CodePage::Decode(text).toCaseFolded().contains(m_folded);
 }
 
 void CRowFilter::Prepare(const CUserListModel &model)

@@ -3,24 +3,17 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <functional>
-
 class CUserListModel;
 
 // Decides whether a row of the user list matches the text typed in the
 // filter box: its login, its real name or any cell shown contains the text,
 // without regard to case. Texts are the clients' bytes; a text that is plain
-// ASCII is searched as it is, any other is decoded as the list shows it and
-// then compared, so an accented letter matches only itself in either case.
+// ASCII is searched as it is, any other is decoded in the clients' code page
+// as the list shows it and then compared, so an accented letter matches only
+// itself in either case.
 class CRowFilter
 {
 public:
-    // Turns the clients' bytes into text; Windows-1252 until told otherwise.
-    using Decoder = std::function<QString(QByteArrayView)>;
-
-    CRowFilter();
-    void SetDecoder(Decoder decoder);
-
     // An empty text matches every row.
     void SetText(const QString &text);
     QString GetText() const { return m_text; }
@@ -42,7 +35,6 @@ private:
     QString m_folded;       // m_text case folded, for decoded texts
     QByteArray m_asciiKey;  // the text in lower case when it is plain ASCII
     bool m_bAscii = false;
-    Decoder m_decode;
     bool m_bLoginShown = false;
     bool m_bNameShown = false;
 };
