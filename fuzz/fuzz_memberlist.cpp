@@ -89,9 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(again.size() == groups.size());
     for (size_t i = 0; i < groups.size(); ++i) {
-        // A name read up to a NUL may end in blanks; calls trim them, and so
-        // does the save.
-        FUZZ_CHECK(again[i]->GetName() == ProfileFile::TrimArgument(groups[i]->GetName()));
+        FUZZ_CHECK(again[i]->GetName() == groups[i]->GetName());
         FUZZ_CHECK(Logins(*again[i]) == Logins(*groups[i]));
     }
     return 0;

@@ -58,15 +58,23 @@ std::optional<QByteArrayView> ArgumentView(const QByteArray &arg)
     return v;
 }
 
+// The end of a name that a NUL may cut short: the blanks the NUL leaves at
+// its end go, as they do at the end of any other name.
 qsizetype CutAtNul(const char *data, qsizetype begin, qsizetype end)
 {
+    qsizetype cut = begin;
     if (end - begin > 64) {
         const void *nul = std::memchr(data + begin, 0, size_t(end - begin));
-        return nul ? static_cast<const char *>(nul) - data : end;
+        cut = nul ? static_cast<const char *>(nul) - data : end;
+    } else {
+        while (cut < end && data[cut] != '\0')
+            ++cut;
     }
-    while (begin < end && data[begin] != '\0')
-        ++begin;
-    return begin;
+    if (cut < end) {
+        while (cut > begin && IsBlank(data[cut - 1]))
+            --cut;
+    }
+    return cut;
 }
 
 // Finds line ends with memchr over long stretches: each of CR and LF is

@@ -51,6 +51,14 @@ private Q_SLOTS:
         QCOMPARE(f.Value("s", "k"), std::optional<QByteArray>("v"));
         QCOMPARE(f.Value("s", "q"), std::optional<QByteArray>("a"));
         QCOMPARE(f.Value("s", QByteArray("k\0zzz", 5)), std::optional<QByteArray>("v"));
+
+        // A NUL after blanks leaves the name without them, like any other name.
+        const ProfileFile cut = ProfileFile::Parse(QByteArray("[Gp \0\r\nA \0x=a,b\r\nA=c\r\n"
+                                                              "B\t\0y=d\r\n", 30));
+        QCOMPARE(cut.Sections(), QList<QByteArray>{"Gp"});
+        QCOMPARE(cut.Keys("Gp"), (QList<QByteArray>{"A", "A", "B"}));
+        QCOMPARE(cut.Value("Gp", "A"), std::optional<QByteArray>("a,b"));
+        QCOMPARE(cut.LineName(*cut.KeyLine(cut.FindSection("Gp"), "B")), QByteArray("B"));
     }
 
     void longestNameArgument()
