@@ -12,6 +12,7 @@
 #include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -74,16 +75,90 @@ int FStat(int fd, struct stat &st)
     return ::fstat(fd, &st) == 0 ? 0 : errno;
 }
 
-// Reads everything from offset 0 of fd into out. 0 or an errno.
+int LStat(const QByteArray &path, struct stat &st)
+{
+    Count();
+    return ::lstat(path.constData(), &st) == 0 ? 0 : errno;
+}
+
+// 0 for a regular file; otherwise what the name is instead.
+int KindOf(const QByteArray &path, mode_t mode)
+{
+    if (S_ISREG(mode))
+        return 0;
+    if (S_ISDIR(mode))
+        return EISDIR;
+    if (S_ISLNK(mode)) {
+        struct stat target;
+        Count();
+        return ::stat(path.constData(), &target) == 0 ? FileAccess::IsLink
+                                                       : FileAccess::IsDanglingLink;
+    }
+    if (S_ISFIFO(mode))
+        return FileAccess::IsFifo;
+    if (S_ISSOCK(mode))
+        return FileAccess::IsSocket;
+    return FileAccess::IsDevice;
+}
+
+// Opens a regular file and nothing else. The name is looked at first, so
+// that a FIFO or a device is never opened at all. Another program may swap
+// the name meanwhile, so the open itself follows no link in the last
+// component and cannot block on a FIFO, and what it opened is looked at
+// again. -1 with error set to an errno or a Refusal.
+int OpenRegular(const QByteArray &path, int flags, mode_t mode, struct stat &st, int &error)
+{
+    struct stat entry;
+    error = LStat(path, entry);
+    if (error == 0)
+        error = KindOf(path, entry.st_mode);
+    else if (error == ENOENT && (flags & O_CREAT))
+        error = 0;
+    if (error)
+        return -1;
+    int fd = OpenFile(path, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, mode);
+    if (fd < 0) {
+        error = errno;
+        if ((error == ELOOP || error == ENXIO) && LStat(path, entry) == 0) {
+            if (int kind = KindOf(path, entry.st_mode))
+                error = kind;
+        }
+        return -1;
+    }
+    error = FStat(fd, st);
+    if (error == 0)
+        error = KindOf(path, st.st_mode);
+    if (error) {
+        Count();
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool HoldsUtf16Text(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
+// Reads everything from offset 0 of fd into out, but no more than
+// MaxFileSize bytes: a file that grows beyond it is refused. 0, an errno or
+// IsTooLarge.
 int ReadAll(int fd, qint64 sizeHint, QByteArray &out)
 {
+    constexpr qint64 limit = FileAccess::MaxFileSize;
     out.clear();
-    out.reserve(qsizetype(sizeHint) + 1);
+    out.reserve(qsizetype(qMin(sizeHint, limit)) + 1);
     qint64 offset = 0;
     for (;;) {
+        if (out.size() > limit) {
+            out.clear();
+            return FileAccess::IsTooLarge;
+        }
         if (out.capacity() - out.size() < 4096)
             out.reserve(out.capacity() * 2 + 4096);
-        const qsizetype room = out.capacity() - out.size();
+        const qsizetype room = qsizetype(qMin<qint64>(out.capacity() - out.size(),
+                                                      limit + 1 - out.size()));
         const qsizetype old = out.size();
         out.resize(out.capacity());
         if (int e = PlatformTestHooks::TakeFailure(Op::Read)) {
@@ -110,17 +185,60 @@ int WriteAt(int fd, const char *data, qint64 size, qint64 offset)
     while (size > 0) {
         if (int e = PlatformTestHooks::TakeFailure(Op::Write))
             return e;
+        qint64 chunk = size;
+        struct stat st = {};
+        const qint64 free = PlatformTestHooks::FreeSpace();
+        if (free >= 0) {
+            // A disk with little room left (a test's): what lands past the
+            // end of the file takes room, and the write stops short where
+            // there is none, as a real one does.
+            if (int e = FStat(fd, st))
+                return e;
+            const qint64 room = qMax<qint64>(st.st_size, offset) + free - offset;
+            if (room <= 0)
+                return ENOSPC;
+            chunk = qMin(chunk, room);
+        }
         Count();
-        ssize_t n = ::pwrite(fd, data, size_t(size), offset);
+        ssize_t n = ::pwrite(fd, data, size_t(chunk), offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return errno;
         }
+        if (free >= 0)
+            PlatformTestHooks::UseSpace(qMax<qint64>(0, offset + n - qMax<qint64>(st.st_size, offset)));
         data += n;
         size -= n;
         offset += n;
     }
+    return 0;
+}
+
+// Makes sure a file can grow to newSize before its first byte is changed:
+// blocks are allocated past its end without changing its size, so readers
+// still see the old text. Where the file system cannot allocate ahead, the
+// room must at least be free now.
+int Reserve(int fd, qint64 size, qint64 newSize)
+{
+    const qint64 free = PlatformTestHooks::FreeSpace();
+    if (free >= 0 && newSize - size > free)
+        return ENOSPC;
+    if (int e = PlatformTestHooks::TakeFailure(Op::Write))
+        return e;
+    int rc;
+    do {
+        Count();
+        rc = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, newSize);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0)
+        return 0;
+    if (errno != EOPNOTSUPP && errno != ENOSYS)
+        return errno;
+    struct statvfs vfs;
+    Count();
+    if (::fstatvfs(fd, &vfs) == 0 && qint64(vfs.f_bavail) * qint64(vfs.f_frsize) < newSize - size)
+        return ENOSPC;
     return 0;
 }
 
@@ -151,14 +269,15 @@ void Unlink(const QByteArray &path)
     ::unlink(path.constData());
 }
 
-// A new, hidden file beside path, opened for writing.
+// A new, hidden file beside path, opened for writing. Its name is short
+// whatever path's own is: a long login's file name may already be close to
+// the longest name the file system takes.
 int CreateTemp(const QByteArray &path, mode_t mode, QByteArray &tempPath)
 {
     const QByteArray dir = DirectoryOf(path);
-    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        tempPath = dir + "/." + name + ".tmp-"
-            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        tempPath = dir + "/.~cv"
+            + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
         int fd = OpenFile(tempPath, O_WRONLY | O_CREAT | O_EXCL, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -266,8 +385,10 @@ FileAccess::WriteResult Create(const QString &path, const QByteArray &bytes)
         Fd f(OpenFile(native, O_WRONLY | O_CREAT | O_EXCL, 0666));
         if (f.fd < 0)
             return errno == EEXIST ? Changed() : Failed(errno);
-        if (int w = WriteAt(f.fd, bytes.constData(), bytes.size(), 0); w != 0 || (w = Sync(f.fd)))
+        if (int w = WriteAt(f.fd, bytes.constData(), bytes.size(), 0); w != 0 || (w = Sync(f.fd))) {
+            Unlink(native); // it is ours, and only part of it was written
             return Failed(w);
+        }
     }
     SyncDirectory(DirectoryOf(native));
     return {};
@@ -289,6 +410,11 @@ bool FileAccess::StatResult::IsDirectory() const
     return S_ISDIR(mode);
 }
 
+bool FileAccess::StatResult::IsRegular() const
+{
+    return S_ISREG(mode);
+}
+
 QByteArray FileAccess::NativePath(const QString &path)
 {
     return QFile::encodeName(path);
@@ -304,12 +430,14 @@ FileAccess::StatResult FileAccess::Stat(const QString &path)
     return StatNative(NativePath(path));
 }
 
-FileAccess::StatResult FileAccess::StatNative(const QByteArray &nativePath)
+namespace {
+
+FileAccess::StatResult StatWith(const QByteArray &nativePath, bool follow)
 {
-    StatResult r;
+    FileAccess::StatResult r;
     struct stat st;
     Count();
-    if (::stat(nativePath.constData(), &st) != 0) {
+    if ((follow ? ::stat(nativePath.constData(), &st) : ::lstat(nativePath.constData(), &st)) != 0) {
         r.error = errno;
         return r;
     }
@@ -321,21 +449,29 @@ FileAccess::StatResult FileAccess::StatNative(const QByteArray &nativePath)
     return r;
 }
 
+} // namespace
+
+FileAccess::StatResult FileAccess::StatNative(const QByteArray &nativePath)
+{
+    return StatWith(nativePath, true);
+}
+
+FileAccess::StatResult FileAccess::StatEntryNative(const QByteArray &nativePath)
+{
+    return StatWith(nativePath, false);
+}
+
 FileAccess::ReadResult FileAccess::Read(const QString &path)
 {
     ReadResult r;
     const QByteArray native = NativePath(path);
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        Fd f(OpenFile(native, O_RDONLY));
-        if (f.fd < 0) {
-            r.error = errno;
-            return r;
-        }
         struct stat before, after;
-        if ((r.error = FStat(f.fd, before)) != 0)
+        Fd f(OpenRegular(native, O_RDONLY, 0, before, r.error));
+        if (f.fd < 0)
             return r;
-        if (S_ISDIR(before.st_mode)) {
-            r.error = EISDIR;
+        if (before.st_size > MaxFileSize) {
+            r.error = IsTooLarge;
             return r;
         }
         if ((r.error = ReadAll(f.fd, before.st_size, r.bytes)) != 0)
@@ -343,8 +479,15 @@ FileAccess::ReadResult FileAccess::Read(const QString &path)
         if ((r.error = FStat(f.fd, after)) != 0)
             return r;
         r.id = IdentityOf(after);
-        if (IdentityOf(before) == r.id && r.bytes.size() == r.id.size)
+        if (IdentityOf(before) == r.id && r.bytes.size() == r.id.size) {
+            // The clients' profile calls would read such a file as Unicode
+            // and an 8-bit edit would garble it: it is left alone.
+            if (HoldsUtf16Text(r.bytes)) {
+                r.error = IsUtf16;
+                r.bytes.clear();
+            }
             return r;
+        }
     }
     r.error = EAGAIN; // it never held still long enough to be read whole
     r.bytes.clear();
@@ -368,28 +511,27 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
         return Create(path, bytes);
 
     const QByteArray native = NativePath(path);
-    struct stat link;
-    Count();
-    if (::lstat(native.constData(), &link) != 0)
-        return IsMissing(errno) ? Changed() : Failed(errno);
-
     // Opening for writing also asks whether the file may be written at all:
     // a read-only file is not replaced behind its back.
-    Fd original(OpenFile(native, O_RDWR));
-    if (original.fd < 0)
-        return IsMissing(errno) ? Changed() : Failed(errno);
     struct stat st;
-    if (int e = FStat(original.fd, st))
-        return Failed(e);
+    int error = 0;
+    Fd original(OpenRegular(native, O_RDWR, 0, st, error));
+    if (original.fd < 0)
+        return IsMissing(error) ? Changed() : Failed(error);
     if (IdentityOf(st) != *expected)
         return Changed();
+    // Neither a rename nor a rewrite in place would keep the file's other
+    // names what they are meant to be: one leaves them behind, the other
+    // changes them too.
+    if (st.st_nlink > 1)
+        return Failed(HasOtherNames);
 
     // Renaming a new file over the old one is atomic for readers, but it
     // makes a new inode: only do it when that inode can be made the same in
     // owner, group, permissions and attributes, and no other name shares it.
     QByteArray temp;
     Fd t;
-    if (!S_ISLNK(link.st_mode) && st.st_nlink == 1 && (::geteuid() == 0 || st.st_uid == ::geteuid())) {
+    if (::geteuid() == 0 || st.st_uid == ::geteuid()) {
         t.fd = CreateTemp(native, 0600, temp);
         if (t.fd < 0 && errno != EACCES && errno != EPERM)
             return Failed(errno);
@@ -422,7 +564,7 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
     // new file. The clients take no lock; for them the window is a few
     // system calls wide. A file system without locks just goes on unlocked.
     ::flock(original.fd, LOCK_EX);
-    StatResult now = Stat(path);
+    StatResult now = StatEntryNative(native);
     QByteArray current;
     bool same = now.error == 0 && now.id == *expected;
     if (same) {
@@ -454,7 +596,13 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
         return {};
     }
 
-    // In place: only the bytes from the first difference on are written.
+    // In place: only the bytes from the first difference on are written,
+    // once the room for the longer text is taken, so that a full disk fails
+    // the write before the old text is touched.
+    if (bytes.size() > st.st_size) {
+        if (int e = Reserve(original.fd, st.st_size, bytes.size()))
+            return Failed(e);
+    }
     const qsizetype from = FirstDifference(expectedBytes, bytes);
     if (int e = WriteAt(original.fd, bytes.constData() + from, bytes.size() - from, from))
         return Failed(e);
@@ -466,4 +614,59 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
     if (int e = Sync(original.fd))
         return Failed(e);
     return {};
+}
+
+int FileAccess::OpenForChange(const QString &path, bool create)
+{
+    struct stat st;
+    int error = 0;
+    const int fd = OpenRegular(NativePath(path), create ? O_WRONLY | O_CREAT : O_RDWR, 0666, st,
+                               error);
+    if (fd >= 0 && st.st_nlink > 1) {
+        Count();
+        ::close(fd);
+        errno = HasOtherNames;
+        return -1;
+    }
+    if (fd < 0)
+        errno = error;
+    return fd;
+}
+
+QString FileAccess::Describe(const QString &path, int error)
+{
+    const auto target = [&] {
+        char buffer[4096];
+        const ssize_t n = ::readlink(NativePath(path).constData(), buffer, sizeof buffer);
+        return n < 0 ? QStringLiteral("?") : QFile::decodeName(QByteArray(buffer, n));
+    };
+    switch (error) {
+    case IsLink:
+        return QStringLiteral("it is a symbolic link (to \"%1\"), and links in the shared "
+                              "directory are never followed")
+            .arg(target());
+    case IsDanglingLink:
+        return QStringLiteral("it is a symbolic link to \"%1\", which does not exist").arg(target());
+    case IsFifo:
+        return QStringLiteral("it is a FIFO (named pipe), not a regular file");
+    case IsDevice:
+        return QStringLiteral("it is a device, not a regular file");
+    case IsSocket:
+        return QStringLiteral("it is a socket, not a regular file");
+    case EISDIR:
+        return QStringLiteral("it is a directory, not a regular file");
+    case IsTooLarge:
+        return QStringLiteral("it is larger than %1 MiB, far beyond any profile file")
+            .arg(MaxFileSize / (1024 * 1024));
+    case HasOtherNames:
+        return QStringLiteral("it has other names (hard links), which would change with it");
+    case IsUtf16:
+        return QStringLiteral("it holds UTF-16 (Unicode) text, which this tool leaves alone: it "
+                              "edits only the clients' 8-bit text");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("its folder does not exist");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }

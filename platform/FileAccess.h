@@ -22,6 +22,22 @@ public:
         qint64 ctimeNs = 0;
         bool operator==(const Identity &) const = default;
     };
+    // Why a name of the shared directory was refused, beside the errno
+    // values: what it is instead of a regular file, or why it may not be
+    // read or rewritten.
+    enum Refusal : int {
+        IsLink = 0x10000,  // a symbolic link: never followed
+        IsDanglingLink,    // a symbolic link to nothing
+        IsFifo,
+        IsDevice,
+        IsSocket,
+        IsTooLarge,        // more than MaxFileSize bytes
+        HasOtherNames,     // hard links: a rewrite would change the other names too
+        IsUtf16,           // UTF-16 text (byte-order mark), not the clients' 8-bit text
+    };
+    // Far beyond any profile file; a larger one is not read at all.
+    static constexpr qint64 MaxFileSize = qint64(256) * 1024 * 1024;
+
     struct StatResult
     {
         int error = 0; // errno; ENOENT or ENOTDIR for a missing file
@@ -31,6 +47,7 @@ public:
         gid_t gid = 0;
         nlink_t links = 0;
         bool IsDirectory() const;
+        bool IsRegular() const;
     };
     struct ReadResult
     {
@@ -47,15 +64,22 @@ public:
 
     static StatResult Stat(const QString &path);
     static StatResult StatNative(const QByteArray &nativePath);
+    // The name itself: a symbolic link is not followed (lstat).
+    static StatResult StatEntryNative(const QByteArray &nativePath);
     // Reads the whole file; a file that changes while it is read is read
-    // again (a few times, then EAGAIN).
+    // again (a few times, then EAGAIN). Only a regular file is read: a link,
+    // FIFO, device, socket or directory is refused without being opened (or,
+    // when it was swapped in at the last moment, without blocking), and so is
+    // a file larger than MaxFileSize or one of UTF-16 text.
     static ReadResult Read(const QString &path);
     // Replaces the file's bytes with bytes, provided it still is the version
     // expected (nullopt: the file must still be missing) with the bytes
     // expectedBytes; otherwise reports Changed and leaves it alone. The new
     // file keeps the old one's owner, group, permissions and extended
     // attributes; it is written to a temporary file and renamed over the old
-    // one when that keeps them, otherwise rewritten in place.
+    // one when that keeps them, otherwise rewritten in place, once the space
+    // the new bytes need is reserved. What Read refuses is refused here too,
+    // and so is a file with other names (hard links).
     static WriteResult Replace(const QString &path, const std::optional<Identity> &expected,
                                const QByteArray &expectedBytes, const QByteArray &bytes);
     // Whether a change this recent could hide a further change of the same
@@ -64,4 +88,11 @@ public:
     static bool IsMissing(int error);
 
     static QByteArray NativePath(const QString &path);
+    // Opens path for a change in place (O_RDWR, or O_WRONLY | O_CREAT when
+    // create is set): a regular file with no other name, never through a
+    // link, never blocking. -1 with errno set to an errno or a Refusal.
+    static int OpenForChange(const QString &path, bool create);
+    // Why a call on path failed with error (an errno or a Refusal), in words
+    // that follow "Could not write <path>: ".
+    static QString Describe(const QString &path, int error);
 };

@@ -111,34 +111,41 @@ bool FileSystem::Exists(const QString &path)
 {
     if (PlatformTestHooks::TakeFailure(PlatformTestHooks::Operation::Read))
         return false;
-    CountOperation();
-    const int fd = ::open(FileAccess::NativePath(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const QByteArray native = FileAccess::NativePath(path);
+    // Something that is not a regular file (a FIFO, a device, a link to a
+    // file) is there, but it is not opened to find out: opening a FIFO or a
+    // device may block or do more than look.
+    const FileAccess::StatResult entry = FileAccess::StatEntryNative(native);
+    if (entry.error || entry.IsDirectory())
         return false;
-    struct stat st;
+    if (!entry.IsRegular()) {
+        const FileAccess::StatResult target = FileAccess::StatNative(native);
+        return target.error == 0 && !target.IsDirectory();
+    }
     CountOperation();
-    const bool file = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ELOOP || errno == ENXIO; // swapped for a link or a FIFO meanwhile
     CountOperation();
     ::close(fd);
-    return file;
+    return true;
 }
 
 bool FileSystem::CreateOrTruncate(const QString &path)
 {
-    if (int e = PlatformTestHooks::TakeFailure(PlatformTestHooks::Operation::Write)) {
-        errno = e;
-        return false;
-    }
-    // Truncating the existing inode keeps its owner, group and permissions.
-    CountOperation();
-    const int fd = ::open(FileAccess::NativePath(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Truncating the existing inode keeps its owner, group and permissions;
+    // only a regular file of that one name is truncated, never what a link
+    // points to or another name of the same file.
+    const int fd = FileAccess::OpenForChange(path, true);
     if (fd < 0)
         return false;
     CountOperation();
+    const bool done = ::ftruncate(fd, 0) == 0;
+    const int error = errno;
+    CountOperation();
     ::close(fd);
-    return true;
+    errno = error;
+    return done;
 }
 
 bool FileSystem::Remove(const QString &path)

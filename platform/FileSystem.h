@@ -23,10 +23,13 @@ public:
 
     // Status of a file (stat); the modification time in whole seconds.
     static Status GetStatus(const QString &path);
-    // OpenFile(OF_EXIST): true when the file exists and is reachable.
+    // OpenFile(OF_EXIST): true when the file exists and is reachable. What
+    // is not a regular file is looked at, never opened.
     static bool Exists(const QString &path);
     // OpenFile(OF_CREATE): creates the file, or empties an existing one
-    // (keeping its owner, group and permissions).
+    // (keeping its owner, group and permissions). A link, a FIFO, a device or
+    // a file with other names (hard links) is refused: false with errno set
+    // to what FileAccess::Describe words.
     static bool CreateOrTruncate(const QString &path);
     static bool Remove(const QString &path);
     // Names of the "*.mod" files of dir (extension matched without regard

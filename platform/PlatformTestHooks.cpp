@@ -9,6 +9,7 @@ constexpr qint64 kDefaultSettleTime = 2'000'000'000;
 
 std::atomic<bool> g_armed{false};
 std::atomic<qint64> g_settleTime{kDefaultSettleTime};
+std::atomic<qint64> g_freeSpace{-1};
 QMutex g_mutex;
 int g_failCount[2] = {0, 0};
 int g_failError[2] = {0, 0};
@@ -48,6 +49,7 @@ void PlatformTestHooks::Reset()
     g_failCount[0] = g_failCount[1] = 0;
     g_beforeReplace = nullptr;
     g_settleTime.store(kDefaultSettleTime, std::memory_order_relaxed);
+    g_freeSpace.store(-1, std::memory_order_relaxed);
     Rearm();
 }
 
@@ -80,4 +82,22 @@ void PlatformTestHooks::RunBeforeReplace(const QString &path)
 qint64 PlatformTestHooks::SettleTime()
 {
     return g_settleTime.load(std::memory_order_relaxed);
+}
+
+void PlatformTestHooks::SetFreeSpace(qint64 bytes)
+{
+    g_freeSpace.store(bytes, std::memory_order_relaxed);
+}
+
+qint64 PlatformTestHooks::FreeSpace()
+{
+    return g_freeSpace.load(std::memory_order_relaxed);
+}
+
+void PlatformTestHooks::UseSpace(qint64 bytes)
+{
+    qint64 free = g_freeSpace.load(std::memory_order_relaxed);
+    while (free >= 0 && !g_freeSpace.compare_exchange_weak(free, qMax<qint64>(0, free - bytes),
+                                                           std::memory_order_relaxed)) {
+    }
 }

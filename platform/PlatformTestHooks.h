@@ -22,10 +22,16 @@ public:
     // A file whose modification or change time is more recent than this is
     // never trusted from the cache without reading it (default 2 s).
     static void SetSettleTime(qint64 nanoseconds);
+    // Play a disk with this many bytes free (-1: the real disk's room):
+    // writes that grow a file past it stop short and fail with ENOSPC, and
+    // so does a reservation of more.
+    static void SetFreeSpace(qint64 bytes);
     static void Reset();
 
     // For the platform layer.
     static int TakeFailure(Operation op); // 0, or the errno to fail with
     static void RunBeforeReplace(const QString &path);
     static qint64 SettleTime();
+    static qint64 FreeSpace(); // -1 unless SetFreeSpace was called
+    static void UseSpace(qint64 bytes);
 };

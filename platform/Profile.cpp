@@ -116,17 +116,15 @@ int WinError(int error)
     case ENOSPC:
     case EDQUOT: return 112;   // ERROR_DISK_FULL
     case ENAMETOOLONG: return 206; // ERROR_FILENAME_EXCED_RANGE
-    default: return 29;        // ERROR_WRITE_FAULT
+    default: return error >= FileAccess::IsLink ? 5 : 29; // refused, or ERROR_WRITE_FAULT
     }
 }
 
 ProfileResult FileFailure(const QString &path, int error)
 {
-    QString why = QString::fromLocal8Bit(std::strerror(error));
-    if (error == ENOENT || error == ENOTDIR)
-        why = QStringLiteral("its folder does not exist");
-    return ProfileResult::Failure(WinError(error),
-                                  QStringLiteral("Could not write %1: %2.").arg(path, why));
+    return ProfileResult::Failure(
+        WinError(error),
+        QStringLiteral("Could not write %1: %2.").arg(path, FileAccess::Describe(path, error)));
 }
 
 ProfileResult Refused(const QString &why)
@@ -221,11 +219,12 @@ std::shared_ptr<const ProfileFile> Profile::Load(const QString &path)
         native = FileAccess::NativePath(path);
 
     // The status query is what makes serving a snapshot safe: it is asked
-    // at every call, after the call began.
-    FileAccess::StatResult st = FileAccess::StatNative(native);
+    // at every call, after the call began. It does not follow a link, and
+    // what is not a regular file is not opened at all.
+    FileAccess::StatResult st = FileAccess::StatEntryNative(native);
     if (FileAccess::IsMissing(st.error))
         return MissingFile();
-    if (st.error || st.IsDirectory())
+    if (st.error || !st.IsRegular())
         return UnreadableFile();
     if (candidate && settled && st.id == cachedId)
         return candidate;

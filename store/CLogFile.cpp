@@ -1,10 +1,10 @@
 #include "store/CLogFile.h"
 
+#include "platform/FileAccess.h"
 #include "platform/FileSystem.h"
 #include "store/CUser.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 const QString kExtension = QStringLiteral(".log");
@@ -47,6 +47,6 @@ ProfileResult CLogFile::Clear(const CUser &user)
     const int error = errno;
     return ProfileResult::Failure(
         error, QStringLiteral("The log file %1 could not be emptied: %2.")
-                   .arg(*path, error ? QString::fromLocal8Bit(std::strerror(error))
+                   .arg(*path, error ? FileAccess::Describe(*path, error)
                                      : QStringLiteral("unknown error")));
 }

@@ -93,27 +93,6 @@ private Q_SLOTS:
         QCOMPARE(Leftovers(), QStringList{QStringLiteral("t.ini")});
     }
 
-    // A file with a second name must stay one file: it is rewritten in place.
-    void hardLinkedFileStaysShared()
-    {
-        WriteRaw(Path(), "[s]\r\nk=old value\r\n");
-        QVERIFY(::link(QFile::encodeName(Path()).constData(),
-                       QFile::encodeName(Path("other.ini")).constData()) == 0);
-        QVERIFY(Profile::WriteString(Path(), "s", "k", "v"));
-        QCOMPARE(ReadRaw(Path("other.ini")), QByteArray("[s]\r\nk=v\r\n"));
-        QCOMPARE(StatOf(Path()).st_nlink, nlink_t(2));
-        QCOMPARE(StatOf(Path()).st_ino, StatOf(Path("other.ini")).st_ino);
-    }
-
-    void symlinkStaysSymlink()
-    {
-        WriteRaw(Path("real.ini"), "[s]\r\nk=1\r\n");
-        QVERIFY(QFile::link(Path("real.ini"), Path()));
-        QVERIFY(Profile::WriteString(Path(), "s", "k", "2"));
-        QVERIFY(S_ISLNK(StatOf(Path()).st_mode));
-        QCOMPARE(ReadRaw(Path("real.ini")), QByteArray("[s]\r\nk=2\r\n"));
-    }
-
     void missingDirectoryIsAnError()
     {
         const QString path = m_dir->filePath(QStringLiteral("nodir/t.ini"));
