@@ -168,6 +168,7 @@ private Q_SLOTS:
             watch.emplace(path);
 
         QVERIFY(Profile::Load(path)->HasError());
+        FileSystem::Exists(path); // as a client log is waited for
         const ProfileResult written = Profile::WriteString(path, "s", "k", "new");
         QVERIFY(!written.ok);
         QVERIFY2(written.message.contains(path) && written.message.contains(words),
