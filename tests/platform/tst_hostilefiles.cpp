@@ -218,6 +218,25 @@ private Q_SLOTS:
         QCOMPARE(StatOf(path).st_nlink, nlink_t(3));
     }
 
+    // A client file swapped for a link while a write is under way: the
+    // write notices the change, reads again and refuses; nothing reaches
+    // the link's target.
+    void linkSwappedInDuringAWriteIsNotFollowed()
+    {
+        const QString path = In(QStringLiteral("alice.ini"));
+        WriteRaw(path, kClient);
+        PlatformTestHooks::SetBeforeReplace([&](const QString &) {
+            PlatformTestHooks::SetBeforeReplace(nullptr);
+            QFile::remove(path);
+            Symlink(Native(Outside()), path);
+        });
+        const ProfileResult written = Profile::WriteString(path, "s", "k", "new");
+        QVERIFY(!written.ok);
+        QVERIFY2(written.message.contains("symbolic link"), qPrintable(written.message));
+        QCOMPARE(ReadRaw(Outside()), kOutside);
+        QCOMPARE(TypeOf(path), mode_t(S_IFLNK));
+    }
+
     // The longest logins a file system takes as names: the temporary file a
     // write makes beside the user file must not be longer.
     void longestNamesAreWritten_data()
