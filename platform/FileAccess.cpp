@@ -616,6 +616,20 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
     return {};
 }
 
+int FileAccess::CheckReadable(const QString &path)
+{
+    struct stat st;
+    int error = 0;
+    Fd f(OpenRegular(NativePath(path), O_RDONLY, 0, st, error));
+    if (f.fd < 0)
+        return IsMissing(error) ? 0 : error;
+    if (st.st_size > MaxFileSize)
+        return IsTooLarge;
+    char head[2];
+    Count();
+    return ::pread(f.fd, head, 2, 0) == 2 && HoldsUtf16Text(QByteArray(head, 2)) ? IsUtf16 : 0;
+}
+
 int FileAccess::OpenForChange(const QString &path, bool create)
 {
     struct stat st;
@@ -661,8 +675,8 @@ QString FileAccess::Describe(const QString &path, int error)
     case HasOtherNames:
         return QStringLiteral("it has other names (hard links), which would change with it");
     case IsUtf16:
-        return QStringLiteral("it holds UTF-16 (Unicode) text, which this tool leaves alone: it "
-                              "edits only the clients' 8-bit text");
+        return QStringLiteral("it holds UTF-16 (Unicode) text, and this tool edits only the "
+                              "clients' 8-bit text");
     case ENOENT:
     case ENOTDIR:
         return QStringLiteral("its folder does not exist");

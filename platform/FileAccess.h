@@ -92,6 +92,10 @@ public:
     // create is set): a regular file with no other name, never through a
     // link, never blocking. -1 with errno set to an errno or a Refusal.
     static int OpenForChange(const QString &path, bool create);
+    // Why path, which exists, cannot be read: 0 for a regular file of at
+    // most MaxFileSize bytes of 8-bit text (and for a missing one),
+    // otherwise a Refusal or an errno. Looks without reading the file.
+    static int CheckReadable(const QString &path);
     // Why a call on path failed with error (an errno or a Refusal), in words
     // that follow "Could not write <path>: ".
     static QString Describe(const QString &path, int error);

@@ -158,6 +158,19 @@ bool FileSystem::Remove(const QString &path)
     return ::unlink(FileAccess::NativePath(path).constData()) == 0;
 }
 
+QString FileSystem::DescribeTrouble(const QString &path)
+{
+    const int error = FileAccess::CheckReadable(path);
+    if (error == 0)
+        return QString();
+    QString why = FileAccess::Describe(path, error);
+    if (why.startsWith(QLatin1String("it is ")))
+        why = QStringLiteral("%1 is %2.").arg(path, why.mid(6));
+    else
+        why = QStringLiteral("%1 cannot be read: %2.").arg(path, why);
+    return why;
+}
+
 QStringList FileSystem::FindModelFiles(const QString &dir)
 {
     QStringList names;

@@ -32,6 +32,10 @@ public:
     // to what FileAccess::Describe words.
     static bool CreateOrTruncate(const QString &path);
     static bool Remove(const QString &path);
+    // What keeps an existing file from being read, as a sentence that names
+    // it ("<path> is a FIFO (named pipe), not a regular file."); empty for a
+    // missing file or one that can be read. Opens nothing but a regular file.
+    static QString DescribeTrouble(const QString &path);
     // Names of the "*.mod" files of dir (extension matched without regard
     // to case), in directory order, with their extension.
     static QStringList FindModelFiles(const QString &dir);

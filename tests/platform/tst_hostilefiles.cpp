@@ -169,6 +169,8 @@ private Q_SLOTS:
 
         QVERIFY(Profile::Load(path)->HasError());
         FileSystem::Exists(path); // as a client log is waited for
+        const QString trouble = FileSystem::DescribeTrouble(path);
+        QVERIFY2(trouble.startsWith(path) && trouble.contains(words), qPrintable(trouble));
         const ProfileResult written = Profile::WriteString(path, "s", "k", "new");
         QVERIFY(!written.ok);
         QVERIFY2(written.message.contains(path) && written.message.contains(words),
@@ -205,6 +207,8 @@ private Q_SLOTS:
         QVERIFY(::link(Native(path).constData(), Native(m_root->filePath("copy.ini")).constData())
                 == 0);
         QCOMPARE(Profile::GetString(path, "Other", "keep"), QByteArray("1"));
+        QCOMPARE(FileSystem::DescribeTrouble(path), QString());
+        QCOMPARE(FileSystem::DescribeTrouble(In("missing.ini")), QString());
 
         const ProfileResult written = Profile::WriteString(path, "s", "k", "2");
         QVERIFY(!written.ok);
