@@ -79,6 +79,9 @@ void ApplyGroups(CAdminView *pView, CAdminDoc *pDoc)
         pDlg = new CApplyGroupsDlg(pDoc, [pView] { return SelectedUsers(pView); }, pView->window());
         QObject::connect(pView, &CAdminView::SelectionStateChanged, pDlg,
                          &CApplyGroupsDlg::OnSelectionChanged);
+        // The shared groups are read again after a switch of directory.
+        QObject::connect(pDoc, &CAdminDoc::GroupsReplaced, pDlg,
+                         &CApplyGroupsDlg::OnSharedGroupsChanged);
         pView->SetApplyGroupsDlg(pDlg);
     }
     pDlg->ShowOrHide();

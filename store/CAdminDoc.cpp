@@ -6,6 +6,7 @@
 #include "store/CGroup.h"
 #include "store/CGroupSection.h"
 #include "store/CShareDirectory.h"
+#include "store/CShareTrouble.h"
 #include "store/CStatusReader.h"
 #include "store/CUser.h"
 
@@ -51,9 +52,16 @@ void CAdminDoc::SetShareDirectory(const QString &path)
     QString directory = path;
     if (directory.size() > 1 && (directory.endsWith(u'\\') || directory.endsWith(u'/')))
         directory.chop(1);
-    if (directory != m_shareDirectory && !m_shareDirectory.isEmpty())
+    const bool bChanged = directory != m_shareDirectory;
+    if (bChanged && !m_shareDirectory.isEmpty())
         Profile::ClearCache(); // the old directory's parses are of no more use
     m_shareDirectory = directory;
+    if (bChanged)
+        m_bUsersIniRead = false;
+    // The old directory's groups are not this one's: saving them here would
+    // put them in place of this directory's groups.
+    if (bChanged && (!m_groupsDirectory.isEmpty() || !m_groups.isEmpty()))
+        ReplaceGroupsFrom(nullptr);
     g_shareDirectory.Set(directory);
     m_usersIniPath = FileSystem::ResolveInDir(directory, kUsersIni);
     // Another directory's Users.ini may happen to carry the same time and
@@ -96,6 +104,10 @@ void CAdminDoc::LoadRoster()
     m_reloadForced = false;
 
     std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
+    m_bUsersIniRead = m_bUsersIniRead || usersIni->Exists();
+    SetShareTrouble(usersIni->Exists() ? QString()
+                                       : CShareTrouble::Describe(m_shareDirectory, m_usersIniPath,
+                                                                 m_bUsersIniRead));
     if (usersIni->HasError()) {
         m_reloadForced = true;
         return;
@@ -112,14 +124,20 @@ void CAdminDoc::LoadRoster()
         m_users.append(user);
         m_userIndex.insert(login, user);
     }
-    if (m_groupsReadFailed) {
-        m_groupsReadFailed = false;
-        AddGroupsFrom(*usersIni);
-    }
+    if (!AreGroupsRead() && usersIni->Exists())
+        ReplaceGroupsFrom(usersIni.get());
     if (m_users.size() > first)
         Q_EMIT RosterGrew(int(first), int(m_users.size() - first));
     m_statusReader->Start(std::vector<CUser *>(m_users.cbegin(), m_users.cend()),
                           std::move(usersIni));
+}
+
+void CAdminDoc::SetShareTrouble(const QString &trouble)
+{
+    if (trouble == m_shareTrouble)
+        return;
+    m_shareTrouble = trouble;
+    Q_EMIT ShareTroubleChanged(m_shareTrouble);
 }
 
 void CAdminDoc::ReadAllUserStatus()
@@ -140,12 +158,32 @@ void CAdminDoc::LoadGroups()
     if (m_shareDirectory.isEmpty())
         return;
     const std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
-    if (usersIni->HasError()) {
-        // Retried by the next roster load that can read the file.
-        m_groupsReadFailed = true;
+    // Missing is no more "no groups" than unreadable is: the file may be
+    // away for a moment. Read by the next roster load that can read it.
+    if (!usersIni->Exists())
         return;
+    if (!AreGroupsRead())
+        ReplaceGroupsFrom(usersIni.get());
+    else
+        AddGroupsFrom(*usersIni);
+}
+
+bool CAdminDoc::AreGroupsRead() const
+{
+    return !m_groupsDirectory.isEmpty() && m_groupsDirectory == m_shareDirectory;
+}
+
+void CAdminDoc::ReplaceGroupsFrom(const ProfileFile *usersIni)
+{
+    Q_EMIT GroupsAboutToBeReplaced();
+    DeleteAllGroups();
+    m_groupsDirectory.clear();
+    if (usersIni) {
+        AddGroupsFrom(*usersIni);
+        m_groupsDirectory = m_shareDirectory;
     }
-    AddGroupsFrom(*usersIni);
+    ++m_groupsGeneration;
+    Q_EMIT GroupsReplaced();
 }
 
 void CAdminDoc::AddGroupsFrom(const ProfileFile &usersIni)
@@ -159,11 +197,12 @@ ProfileResult CAdminDoc::SaveGroups()
 {
     if (m_shareDirectory.isEmpty())
         return ProfileResult::Failure(3, QStringLiteral("No shared directory is defined."));
-    if (m_groupsReadFailed)
+    if (!AreGroupsRead())
         return ProfileResult::Failure(
-            5, QStringLiteral("The shared groups could not be read from %1, so they were not "
-                              "saved: saving would have replaced the groups in the file. Try "
-                              "again once the file can be read.")
+            5, QStringLiteral("The shared groups have not been read from %1 yet (it is missing "
+                              "or cannot be read), so they were not saved: saving would have "
+                              "replaced the groups in the file. Try again once the file can be "
+                              "read.")
                    .arg(m_usersIniPath));
     return CGroupSection::Save(m_usersIniPath, m_groups);
 }

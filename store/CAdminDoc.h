@@ -37,8 +37,9 @@ public:
     // Fails, and loads nothing, on an empty path.
     bool OnNewDocument(const QString &shareDirectory);
     // Uses another shared directory from now on (one trailing "\" or "/" is
-    // dropped). The roster and groups stay; the next LoadRoster adds the new
-    // directory's users.
+    // dropped). The roster stays and the next LoadRoster adds the new
+    // directory's users. The groups of the old directory go: the groups held
+    // are always those of the directory in use, read by the next LoadRoster.
     void SetShareDirectory(const QString &path);
     QString GetShareDirectory() const { return m_shareDirectory; }
     QString GetUsersIniPath() const { return m_usersIniPath; }
@@ -55,16 +56,28 @@ public:
     // adds the logins not yet in the roster and starts a status pass.
     void LoadRoster();
     bool IsReloadForced() const { return m_reloadForced; }
+    // Why Users.ini could not be read at the last roster load (its path and
+    // the reason), or an empty text when it could.
+    QString GetShareTrouble() const { return m_shareTrouble; }
     // Reads every user's status now, on the calling thread.
     void ReadAllUserStatus();
     // Blocks until the status reader has no pass running or waiting.
     void WaitForStatusReaders();
 
     const QList<CGroup *> &GetGroups() const { return m_groups; }
-    // Adds the groups of Users.ini whose names are not held yet.
+    // Adds the groups of Users.ini whose names are not held yet. While
+    // Users.ini is missing or unreadable the groups stay unread, and every
+    // LoadRoster that can read the file reads them.
     void LoadGroups();
+    // Whether the groups held are those read from the Users.ini of the
+    // directory in use. Only then may they be saved.
+    bool AreGroupsRead() const;
+    // Counts the times the groups were replaced by the file's: a window that
+    // edits copies of the groups must not save them over groups read since.
+    quint64 GetGroupsGeneration() const { return m_groupsGeneration; }
     // Rewrites the Groups section of Users.ini from the groups held. A
-    // failure is returned with a message for the administrator.
+    // failure is returned with a message for the administrator; groups not
+    // read from this directory's Users.ini are never saved.
     ProfileResult SaveGroups();
     CGroup *FindGroup(const QByteArray &name) const;
     // Whether a group has this name, ignoring case as the administrator sees it.
@@ -85,6 +98,13 @@ Q_SIGNALS:
     void StatusRead();
     // Raised on the reader's thread; relayed, queued, as StatusRead.
     void StatusPassFinished(QPrivateSignal);
+    // Every group is about to be deleted (nothing may point at them after);
+    // then the groups of the directory in use, or none, are held.
+    void GroupsAboutToBeReplaced();
+    void GroupsReplaced();
+    // GetShareTrouble() changed: the share went away, came back, or fails
+    // for another reason now.
+    void ShareTroubleChanged(const QString &trouble);
 
 private:
     struct FileIdentity
@@ -95,13 +115,22 @@ private:
     };
 
     void AddGroupsFrom(const ProfileFile &usersIni);
+    void SetShareTrouble(const QString &trouble);
+    // Holds the file's groups in place of those held, which were not read
+    // from this directory.
+    void ReplaceGroupsFrom(const ProfileFile *usersIni);
 
     QString m_shareDirectory;
     QString m_usersIniPath;
     bool m_resolveUsersIni = true;
     FileIdentity m_lastSeen;
     bool m_reloadForced = false;
-    bool m_groupsReadFailed = false;
+    QString m_shareTrouble;
+    bool m_bUsersIniRead = false; // in this directory, once at least
+    // The directory whose Users.ini the groups were read from; empty while
+    // they are unread.
+    QString m_groupsDirectory;
+    quint64 m_groupsGeneration = 0;
 
     QList<CUser *> m_users;
     QHash<QByteArray, CUser *> m_userIndex;

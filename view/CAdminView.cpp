@@ -64,6 +64,12 @@ CAdminView::CAdminView(CAdminDoc *pDoc, QWidget *parent)
     if (m_pDoc) {
         connect(m_pDoc, &CAdminDoc::StatusRead, this, &CAdminView::OnStatusRead);
         connect(m_pDoc, &CAdminDoc::RosterGrew, this, [this] { AppendNewUsers(Now()); });
+        // The rows of groups go before the objects they show.
+        connect(m_pDoc, &CAdminDoc::GroupsAboutToBeReplaced, this, &CAdminView::RemoveGroupRows);
+        connect(m_pDoc, &CAdminDoc::GroupsReplaced, this, [this] {
+            if (m_bInitialized)
+                UpdateGroups();
+        });
     }
 
     AddCommand(ID_EDIT_SELECT_ALL, [this] { OnEditSelectAll(); });

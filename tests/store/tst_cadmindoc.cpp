@@ -1,6 +1,8 @@
 #include "StoreTestFiles.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PlatformTestHooks.h"
+#include "platform/Profile.h"
 #include "store/CAdminDoc.h"
 #include "store/CGroup.h"
 #include "store/CShareDirectory.h"
@@ -10,6 +12,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 class TestCAdminDoc : public QObject
 {
@@ -245,6 +250,164 @@ private Q_SLOTS:
         QVERIFY(doc.FindGroup("Team"));
         QCOMPARE(doc.FindGroup("Team")->size(), 1);
         QVERIFY(doc.SaveGroups());
+    }
+
+    void sharedGroupsOfAShareMissingAtStartAreReadWhenItComesBack_data()
+    {
+        QTest::addColumn<bool>("wholeDirectory");
+        QTest::newRow("Users.ini missing") << false;
+        QTest::newRow("directory missing") << true;
+    }
+
+    void sharedGroupsOfAShareMissingAtStartAreReadWhenItComesBack()
+    {
+        QFETCH(bool, wholeDirectory);
+        const QString share = m_dir->filePath("share");
+        const QString usersIni = share + "/Users.ini";
+        if (!wholeDirectory)
+            QVERIFY(QDir(m_dir->path()).mkdir("share"));
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(share));
+        QVERIFY(!doc.AreGroupsRead());
+        // An editor's OK while the file is away: nothing is written.
+        doc.AddGroup(std::make_unique<CGroup>("Typed"));
+        QVERIFY(!doc.SaveGroups().ok);
+        QVERIFY(!QFile::exists(usersIni));
+        doc.DeleteAllGroups();
+
+        if (wholeDirectory)
+            QVERIFY(QDir(m_dir->path()).mkdir("share"));
+        WriteFileBytes(usersIni, "[Users]\r\nalice=Alice\r\nbob=Bob\r\n"
+                                 "[Groups]\r\nSales=alice,bob\r\nBoard=bob\r\n");
+        QSignalSpy replaced(&doc, &CAdminDoc::GroupsReplaced);
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QVERIFY(doc.AreGroupsRead());
+        QCOMPARE(replaced.count(), 1);
+        QVERIFY(doc.FindGroup("Sales") && doc.FindGroup("Board"));
+        QCOMPARE(doc.FindGroup("Sales")->GetMemberList(), QByteArray("alice,bob"));
+
+        // The editor hands back copies of what it was given, and saves.
+        std::vector<std::unique_ptr<CGroup>> copies;
+        for (const CGroup *group : doc.GetGroups())
+            copies.push_back(std::make_unique<CGroup>(*group));
+        doc.DeleteAllGroups();
+        doc.AddGroups(std::move(copies));
+        QVERIFY(doc.SaveGroups());
+        QCOMPARE(Profile::GetString(usersIni, "Groups", "Sales"), QByteArray("alice,bob"));
+        QCOMPARE(Profile::GetString(usersIni, "Groups", "Board"), QByteArray("bob"));
+    }
+
+    void switchingSharesHoldsOnlyTheNewSharesGroups()
+    {
+        QTemporaryDir other;
+        const QString shareB = other.filePath("Users.ini");
+        WriteFileBytes(UsersIni(), "[Users]\r\nanna=Anna\r\n[Groups]\r\nAlpha=anna\r\n");
+        WriteFileBytes(shareB, "[Users]\r\nbob=Bob\r\ncarol=Carol\r\n"
+                               "[Groups]\r\nSales=bob,carol\r\nBoard=bob\r\n");
+        const QByteArray before = ReadFileBytes(shareB);
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        QVERIFY(doc.FindGroup("Alpha"));
+
+        QSignalSpy aboutToGo(&doc, &CAdminDoc::GroupsAboutToBeReplaced);
+        doc.SetShareDirectory(other.path());
+        QCOMPARE(aboutToGo.count(), 1);
+        QVERIFY(doc.GetGroups().isEmpty());
+        // Until B's groups are read, no save may touch B's file.
+        doc.AddGroup(std::make_unique<CGroup>("Alpha"));
+        QVERIFY(!doc.SaveGroups().ok);
+        QCOMPARE(ReadFileBytes(shareB), before);
+        doc.DeleteAllGroups();
+
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QVERIFY(!doc.FindGroup("Alpha"));
+        QCOMPARE(doc.FindGroup("Sales")->GetMemberList(), QByteArray("bob,carol"));
+        QVERIFY(doc.SaveGroups());
+        QCOMPARE(Profile::GetKeys(shareB, "Groups"), (QList<QByteArray>{"Sales", "Board"}));
+
+        // Back to A while its file cannot be read: nothing of B's is held,
+        // and A's file is not touched.
+        const QByteArray aBefore = ReadFileBytes(UsersIni());
+        QVERIFY(QFile::remove(UsersIni()));
+        QVERIFY(QDir(m_dir->path()).mkdir("Users.ini"));
+        doc.SetShareDirectory(m_dir->path());
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QVERIFY(doc.GetGroups().isEmpty());
+        QVERIFY(!doc.SaveGroups().ok);
+        QVERIFY(QDir(m_dir->path()).rmdir("Users.ini"));
+        WriteFileBytes(UsersIni(), aBefore);
+        doc.LoadRoster();
+        QCOMPARE(doc.FindGroup("Alpha")->GetMemberList(), QByteArray("anna"));
+    }
+
+    void shareTroubleNamesThePathAndTheReason_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("directory missing") << "directory" << "the shared directory does not exist";
+        QTest::newRow("Users.ini gone") << "file" << "Users.ini: the file does not exist";
+        QTest::newRow("Users.ini a directory") << "dir" << "Users.ini: a directory, not a file";
+        QTest::newRow("Users.ini unreadable") << "read" << "Users.ini: " + QString::fromLocal8Bit(std::strerror(EACCES));
+    }
+    void shareTroubleNamesThePathAndTheReason()
+    {
+        QFETCH(QString, trouble);
+        QFETCH(QString, reason);
+        const QString share = m_dir->filePath("share");
+        const QString usersIni = share + "/Users.ini";
+        if (trouble != "directory")
+            QVERIFY(QDir().mkdir(share));
+        if (trouble == "file") {
+            // Read once, then gone: not a share that no client has used yet.
+            WriteFileBytes(usersIni, "[Users]\r\nbob=Bob\r\n");
+        }
+        if (trouble == "dir")
+            QVERIFY(QDir().mkdir(usersIni));
+        if (trouble == "read") {
+            WriteFileBytes(usersIni, "[Users]\r\nalice=Alice\r\n");
+            Profile::ClearCache();
+            PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Read, 100, EACCES);
+        }
+        CAdminDoc doc;
+        QSignalSpy changed(&doc, &CAdminDoc::ShareTroubleChanged);
+        QVERIFY(doc.OnNewDocument(share));
+        PlatformTestHooks::Reset();
+        if (trouble == "file") {
+            doc.WaitForStatusReaders();
+            QCOMPARE(changed.count(), 0);
+            QVERIFY(QFile::remove(usersIni));
+            doc.LoadRoster();
+        }
+        QVERIFY2(doc.GetShareTrouble().endsWith(reason), qPrintable(doc.GetShareTrouble()));
+        QVERIFY(doc.GetShareTrouble().startsWith(share));
+        QCOMPARE(changed.count(), 1);
+        // Told once: the next loads find the same trouble.
+        doc.LoadRoster();
+        QCOMPARE(changed.count(), trouble == "read" ? 2 : 1);
+
+        if (trouble == "directory")
+            QVERIFY(QDir().mkdir(share));
+        if (trouble == "dir")
+            QVERIFY(QDir().rmdir(usersIni));
+        WriteFileBytes(usersIni, "[Users]\r\nalice=Alice\r\n");
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.GetShareTrouble(), QString());
+        QCOMPARE(changed.last().at(0).toString(), QString());
+        QVERIFY(doc.FindUser("alice"));
+    }
+
+    void shareNoClientHasUsedYetIsNoTrouble()
+    {
+        CAdminDoc doc;
+        QSignalSpy changed(&doc, &CAdminDoc::ShareTroubleChanged);
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.LoadRoster();
+        QCOMPARE(doc.GetShareTrouble(), QString());
+        QCOMPARE(changed.count(), 0);
     }
 
     void newDirectoryAddsItsUsers()

@@ -1,0 +1,39 @@
+#include "store/CShareTrouble.h"
+
+#include "platform/FileAccess.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString Reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+QString CShareTrouble::Describe(const QString &directory, const QString &usersIniPath,
+                                bool bWasRead)
+{
+    const FileAccess::StatResult dir = FileAccess::Stat(directory);
+    if (FileAccess::IsMissing(dir.error))
+        return QStringLiteral("%1: the shared directory does not exist").arg(directory);
+    if (dir.error)
+        return QStringLiteral("%1: %2").arg(directory, Reason(dir.error));
+    if (!dir.IsDirectory())
+        return QStringLiteral("%1: not a directory").arg(directory);
+
+    const FileAccess::StatResult file = FileAccess::Stat(usersIniPath);
+    if (FileAccess::IsMissing(file.error))
+        return bWasRead ? QStringLiteral("%1: the file does not exist").arg(usersIniPath)
+                        : QString();
+    if (file.error)
+        return QStringLiteral("%1: %2").arg(usersIniPath, Reason(file.error));
+    if (file.IsDirectory())
+        return QStringLiteral("%1: a directory, not a file").arg(usersIniPath);
+    if (const int error = FileAccess::Read(usersIniPath).error)
+        return QStringLiteral("%1: %2").arg(usersIniPath, Reason(error));
+    return QStringLiteral("%1: it could not be read").arg(usersIniPath);
+}
