@@ -42,6 +42,7 @@ CEditGroupsDlg::CEditGroupsDlg(CAdminDoc *pDoc, EMode eMode, CUser *pUser, QWidg
     QList<CUser *> users;
     QList<CGroup *> groups;
     if (m_pDoc) {
+        m_nGroupsGeneration = m_pDoc->GetGroupsGeneration();
         users = m_pDoc->GetUsers();
         if (m_eMode == SharedGroups) {
             groups = m_pDoc->GetGroups();
@@ -100,8 +101,12 @@ CGroup *CEditGroupsDlg::UploadGroup(const CGroup &group)
 {
     if (!m_pDoc)
         return nullptr;
+    // Taken before anything changes: a save that fails puts these back, so
+    // that what is held is what Users.ini holds.
+    std::vector<std::unique_ptr<CGroup>> previous = CopyGroups(m_pDoc->GetGroups());
     const QByteArray name = group.GetName();
     CGroup *pShared = CGroupNames::Find(m_pDoc->GetGroups(), name);
+    bool bCopyToTree = false;
     if (!pShared) {
         const int nAdded = m_pDoc->AddGroup(std::make_unique<CGroup>(group));
         pShared = m_pDoc->GetGroups().at(nAdded);
@@ -124,10 +129,7 @@ CGroup *CEditGroupsDlg::UploadGroup(const CGroup &group)
             pCopy->SetName(copyName);
             const int nAdded = m_pDoc->AddGroup(std::move(pCopy));
             pShared = m_pDoc->GetGroups().at(nAdded);
-            // OK puts this tree's groups in place of the shared ones: the copy
-            // must be among them, or OK would take it away again.
-            if (m_eMode == SharedGroups)
-                m_pModel->AddGroup(std::make_unique<CGroup>(*pShared));
+            bCopyToTree = m_eMode == SharedGroups;
             break;
         }
         case QMessageBox::No:
@@ -137,8 +139,16 @@ CGroup *CEditGroupsDlg::UploadGroup(const CGroup &group)
             return nullptr;
         }
     }
-    if (const ProfileResult result = m_pDoc->SaveGroups(); !result)
+    if (const ProfileResult result = m_pDoc->SaveGroups(); !result) {
+        ReplaceSharedGroups(std::move(previous));
+        Q_EMIT SharedGroupsChanged();
         CAppMessageBox::Error(this, result.message);
+        return nullptr;
+    }
+    // OK puts this tree's groups in place of the shared ones: the copy must
+    // be among them, or OK would take it away again.
+    if (bCopyToTree)
+        m_pModel->AddGroup(std::make_unique<CGroup>(*pShared));
     Q_EMIT SharedGroupChanged(pShared);
     Q_EMIT SharedGroupsChanged();
     return pShared;
@@ -159,6 +169,16 @@ bool CEditGroupsDlg::CommitShared()
 {
     if (!m_pDoc)
         return true;
+    if (m_pDoc->GetGroupsGeneration() != m_nGroupsGeneration) {
+        // This tree was built from other groups than those held now (the
+        // file's were read meanwhile): saving it would replace them unseen.
+        CAppMessageBox::Error(
+            this, tr("The shared groups were read again from %1 while this window was open, "
+                     "so your changes were not saved: they would have replaced groups you "
+                     "have not seen. Cancel, then open the editor again.")
+                      .arg(m_pDoc->GetUsersIniPath()));
+        return false;
+    }
     std::vector<std::unique_ptr<CGroup>> previous = CopyGroups(m_pDoc->GetGroups());
     ReplaceSharedGroups(CopyGroups(m_pModel->GetGroups()));
     const ProfileResult result = m_pDoc->SaveGroups();

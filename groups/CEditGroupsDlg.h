@@ -56,11 +56,13 @@ public:
     // Copies group into the shared groups and saves them. When a shared
     // group already has its name, asks whether to upload under a new name
     // (Yes), to overwrite that group (No), or not at all (Cancel). Answers
-    // the shared group added or overwritten, or none.
+    // the shared group added or overwritten, or none. A save that fails is
+    // told and puts the shared groups back as they were.
     CGroup *UploadGroup(const CGroup &group);
     // OK's work: hands copies of the groups over and saves them. On a
     // failed save the previous groups come back, the administrator is told
-    // why, and the answer is false.
+    // why, and the answer is false. Refused when the shared groups were
+    // read again from the file since this tree was built.
     bool Commit();
 
 public Q_SLOTS:
@@ -94,6 +96,8 @@ private:
     static int s_nGroupCounter;
 
     QPointer<CAdminDoc> m_pDoc;
+    // The document's groups generation that this tree was built from.
+    quint64 m_nGroupsGeneration = 0;
     EMode m_eMode;
     CUser *m_pUser;
     std::unique_ptr<Ui::CEditGroupsDlg> m_pUi;

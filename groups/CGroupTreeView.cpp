@@ -3,6 +3,7 @@
 #include "groups/CGroupTreeModel.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -96,6 +97,7 @@ bool CGroupTreeView::BeginDrag(const QModelIndex &index)
         return false;
     m_dragItem = index;
     m_bDragging = true;
+    m_bDropTaken = false;
     return true;
 }
 
@@ -145,6 +147,7 @@ bool CGroupTreeView::DropOutside()
 {
     if (!m_bDragging || !m_dragItem.isValid())
         return false;
+    m_bDropTaken = true;
     m_scrollTimer.stop();
     SetDropTarget({});
     if (m_pGroupModel->IsRootUser(m_dragItem)) {
@@ -153,6 +156,14 @@ bool CGroupTreeView::DropOutside()
         return false;
     }
     return m_pGroupModel->RemoveItem(m_dragItem);
+}
+
+bool CGroupTreeView::FinishDrag(const QPoint &globalPos, Qt::MouseButtons buttons)
+{
+    if (!m_bDragging || m_bDropTaken || (buttons & Qt::LeftButton)
+        || rect().contains(mapFromGlobal(globalPos)))
+        return false;
+    return DropOutside();
 }
 
 void CGroupTreeView::EndDrag()
@@ -200,6 +211,8 @@ void CGroupTreeView::startDrag(Qt::DropActions)
     pDrag->setPixmap(DragPixmap(index));
     pDrag->setHotSpot(QPoint(8, 8));
     pDrag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    // Let go over the desktop or another window, no drop event reaches us.
+    FinishDrag(QCursor::pos(), QGuiApplication::mouseButtons());
     EndDrag();
 }
 
@@ -241,6 +254,7 @@ void CGroupTreeView::dragLeaveEvent(QDragLeaveEvent *event)
 
 void CGroupTreeView::dropEvent(QDropEvent *event)
 {
+    m_bDropTaken = m_bDropTaken || IsOurDrag(event);
     if (IsOurDrag(event) && DropAt(event->position().toPoint())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();

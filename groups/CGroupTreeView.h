@@ -11,9 +11,9 @@ class CGroupTreeModel;
 // user, or the group's members, to that group; the group under the pointer
 // is highlighted, and the tree scrolls, one sibling of the topmost item at a
 // time, while the pointer stays near its top or bottom edge. Letting an item
-// go outside the tree (the dialog around it accepts it, see CEditGroupsDlg)
-// takes a member out of its group or deletes a group; a user of the roster
-// cannot be removed and only beeps.
+// go outside the tree (on the dialog around it, see CEditGroupsDlg, or
+// anywhere else on the screen) takes a member out of its group or deletes a
+// group; a user of the roster cannot be removed and only beeps.
 //
 // A drag is the sequence BeginDrag, DragMoveTo..., then DropAt or
 // DropOutside, then EndDrag. Qt's drag events call exactly these, so a test
@@ -48,6 +48,11 @@ public:
     // Lets go outside the tree; true when an item was removed. A user of the
     // roster stays, with a beep.
     bool DropOutside();
+    // The drag ended where no window of the dialog took the drop (the
+    // desktop, another window): at globalPos, with buttons still down. A
+    // drop outside the tree counts as let go outside it; a drag that ended
+    // with the button still down was cancelled. True when an item went.
+    bool FinishDrag(const QPoint &globalPos, Qt::MouseButtons buttons);
     // Forgets the drag, however it ended.
     void EndDrag();
 
@@ -80,6 +85,7 @@ private:
 
     CGroupTreeModel *m_pGroupModel = nullptr;
     bool m_bDragging = false;
+    bool m_bDropTaken = false; // a window of ours had the drop delivered
     QPersistentModelIndex m_dragItem;
     QPersistentModelIndex m_dropTarget;
     QPoint m_dragPos;

@@ -305,6 +305,156 @@ private Q_SLOTS:
         QCOMPARE(guard.Closed(), 0);
     }
 
+    void failedUploadLeavesWhatTheFileHolds_data()
+    {
+        QTest::addColumn<QByteArray>("personal");
+        QTest::addColumn<int>("answer"); // 0: no question expected
+        QTest::addColumn<int>("mode");
+        QTest::newRow("free name") << QByteArray("team=anna,bob") << 0
+                                   << int(CEditGroupsDlg::UserGroups);
+        QTest::newRow("Yes: a copy") << QByteArray("Sales=dora") << int(QMessageBox::Yes)
+                                     << int(CEditGroupsDlg::UserGroups);
+        QTest::newRow("No: overwrite") << QByteArray("Sales=dora") << int(QMessageBox::No)
+                                       << int(CEditGroupsDlg::UserGroups);
+        QTest::newRow("Yes in shared mode") << QByteArray("Sales=dora") << int(QMessageBox::Yes)
+                                            << int(CEditGroupsDlg::SharedGroups);
+    }
+    void failedUploadLeavesWhatTheFileHolds()
+    {
+        QFETCH(QByteArray, personal);
+        QFETCH(int, answer);
+        QFETCH(int, mode);
+        m_pShare->Write("anna.ini", "[Groups]\r\n" + personal + "\r\n");
+        const QByteArray usersIni = m_pShare->Read("Users.ini");
+        const QList<QByteArray> before = Describe(m_pShare->Doc()->GetGroups());
+        UnexpectedModalGuard guard;
+        Editor editor(m_pShare->Doc(), CEditGroupsDlg::EMode(mode), m_pShare->User("anna"));
+        const QList<QByteArray> tree = Describe(editor.Model()->GetGroups());
+        const QByteArray name = mode == CEditGroupsDlg::SharedGroups
+                                    ? QByteArray("sales")
+                                    : personal.left(personal.indexOf('='));
+        editor.Tree()->setCurrentIndex(editor.Group(name));
+
+        const QString gone = m_pShare->Dir() + "-gone";
+        QVERIFY(QDir().rename(m_pShare->Dir(), gone));
+        int nErrorsClosed = 0;
+        if (answer) {
+            // The question takes the preset answer; the error that follows
+            // is shown, and closed from its own loop.
+            CAppMessageBox::SetNextAnswer(QMessageBox::StandardButton(answer));
+            QTimer::singleShot(0, [&nErrorsClosed] {
+                if (QWidget *pBox = QApplication::activeModalWidget()) {
+                    ++nErrorsClosed;
+                    pBox->close();
+                }
+            });
+        } else {
+            CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+            nErrorsClosed = 1;
+        }
+        editor.dlg.OnUpload();
+        QCOMPARE(nErrorsClosed, 1);
+        QVERIFY(QDir().rename(gone, m_pShare->Dir()));
+        QCOMPARE(CAppMessageBox::GetLastIcon(), QMessageBox::Critical);
+        QCOMPARE(Describe(m_pShare->Doc()->GetGroups()), before);
+        QCOMPARE(Describe(editor.Model()->GetGroups()), tree);
+
+        // Nothing of the failed upload comes with the next save.
+        editor.dlg.reject();
+        QVERIFY(m_pShare->Doc()->SaveGroups());
+        QCOMPARE(m_pShare->Read("Users.ini"), usersIni);
+        QCOMPARE(guard.Closed(), 0);
+    }
+
+    void dragLetGoOutsideTheDialog_data()
+    {
+        QTest::addColumn<QByteArray>("dragged"); // "group", "group/member" or a root user
+        QTest::addColumn<int>("where");          // 0 far away, 1 over the tree
+        QTest::addColumn<bool>("buttonDown");    // the drag was cancelled
+        QTest::addColumn<bool>("dialogTookIt");  // the dialog had the drop first
+        QTest::addColumn<QList<QByteArray>>("tree");
+        // sales holds bob twice, so that a removal done twice would show.
+        const QList<QByteArray> unchanged = Lines("sales=bob,carl,bob|all=anna,dora");
+        const QList<QByteArray> oneBobLess = Lines("sales=bob,carl|all=anna,dora");
+        QTest::newRow("member onto the desktop") << QByteArray("sales/bob") << 0 << false << false
+                                                 << oneBobLess;
+        QTest::newRow("group onto another window") << QByteArray("all") << 0 << false << false
+                                                   << Lines("sales=bob,carl,bob");
+        QTest::newRow("root user stays") << QByteArray("anna") << 0 << false << false << unchanged;
+        QTest::newRow("cancelled with the button down")
+            << QByteArray("sales/bob") << 0 << true << false << unchanged;
+        QTest::newRow("let go over the tree") << QByteArray("sales/bob") << 1 << false << false
+                                              << unchanged;
+        QTest::newRow("the dialog took it: once only")
+            << QByteArray("sales/bob") << 0 << false << true << oneBobLess;
+    }
+    void dragLetGoOutsideTheDialog()
+    {
+        QFETCH(QByteArray, dragged);
+        QFETCH(int, where);
+        QFETCH(bool, buttonDown);
+        QFETCH(bool, dialogTookIt);
+        QFETCH(QList<QByteArray>, tree);
+        m_pShare = std::make_unique<GroupsTestShare>(
+            QByteArray(kUsersIni).replace("sales=bob,carl", "sales=bob,carl,bob"));
+        QVERIFY(m_pShare->IsValid());
+        UnexpectedModalGuard guard;
+        Editor editor(m_pShare->Doc(), CEditGroupsDlg::SharedGroups);
+        QModelIndex index;
+        if (dragged.contains('/')) {
+            const QList<QByteArray> parts = dragged.split('/');
+            CGroup *pGroup = GroupNamed(editor.Model()->GetGroups(), parts.at(0));
+            index = editor.Model()->FindMember(pGroup, m_pShare->User(parts.at(1)));
+        } else if (GroupNamed(editor.Model()->GetGroups(), dragged)) {
+            index = editor.Group(dragged);
+        } else {
+            index = editor.Model()->FindRootUser(m_pShare->User(dragged));
+        }
+        QVERIFY(index.isValid());
+        QSignalSpy refused(editor.Tree(), &CGroupTreeView::RemovalRefused);
+        const QPoint outside = editor.dlg.mapToGlobal(QPoint(-500, -500));
+        const QPoint overTree = editor.Tree()->mapToGlobal(editor.Tree()->rect().center());
+
+        QVERIFY(editor.Tree()->BeginDrag(index));
+        if (dialogTookIt)
+            editor.Tree()->DropOutside();
+        editor.Tree()->FinishDrag(where ? overTree : outside,
+                                  buttonDown ? Qt::LeftButton : Qt::NoButton);
+        editor.Tree()->EndDrag();
+        QCOMPARE(Describe(editor.Model()->GetGroups()), tree);
+        QCOMPARE(refused.count(), dragged == "anna" ? 1 : 0);
+        QCOMPARE(guard.Closed(), 0);
+    }
+
+    void okOverGroupsReadMeanwhileIsRefused()
+    {
+        // The share's Users.ini is away when the editor opens, and back
+        // before OK: the tree was built without the file's groups.
+        QTemporaryDir dir;
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(dir.path()));
+        UnexpectedModalGuard guard;
+        Editor editor(&doc, CEditGroupsDlg::SharedGroups);
+        editor.dlg.OnNewGroup();
+        const QByteArray file = "[Users]\r\nanna=Anna\r\n[Groups]\r\nSales=anna\r\nBoard=anna\r\n";
+        QFile users(dir.filePath("Users.ini"));
+        QVERIFY(users.open(QIODevice::WriteOnly));
+        users.write(file);
+        users.close();
+        doc.LoadRoster();
+        doc.WaitForStatusReaders();
+        QCOMPARE(Describe(doc.GetGroups()), Lines("Sales=anna|Board=anna"));
+
+        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+        editor.dlg.accept();
+        QVERIFY(editor.dlg.isVisible());
+        QVERIFY(CAppMessageBox::GetLastText().contains("read again"));
+        QCOMPARE(Describe(doc.GetGroups()), Lines("Sales=anna|Board=anna"));
+        QFile check(dir.filePath("Users.ini"));
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), file);
+        QCOMPARE(guard.Closed(), 0);
+    }
 };
 
 QTEST_MAIN(TestEditGroupsDlg)
