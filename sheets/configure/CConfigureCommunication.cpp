@@ -39,11 +39,16 @@ bool CConfigureCommunication::OnInitDialog()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    const bool bReadable = m_pTarget->CanReadUserFile();
     m_nCommMode = pUser->GetCommMode();
     // The directory the tool itself works on is the one to offer: the client
     // does not report its own.
     m_csDirectory = g_shareDirectory.Get();
     m_nRefreshRate = pUser->GetRefreshRate();
+    m_bRead = m_pTarget->EndRead(bReadable, windowTitle());
+    // No value here is the client's: nothing to choose from.
+    if (!m_bRead)
+        setEnabled(false);
     UpdateData(false);
     return true;
 }
@@ -53,6 +58,9 @@ bool CConfigureCommunication::OnApply()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    // Defaults shown for values that could not be read are no request.
+    if (!m_bRead)
+        return CPropertyPage::OnApply();
     m_pTarget->Note(pUser->SetCommMode(m_nCommMode));
     // DoDataExchange let only a directory the code page can hold through.
     if (const std::optional<QByteArray> directory = CConfigureText::Encode(m_csDirectory))

@@ -38,5 +38,6 @@ protected:
 
 private:
     CConfigureTarget *m_pTarget;
+    bool m_bRead = true; // the values shown are the client's
     std::unique_ptr<Ui::CConfigureCommunication> m_pUi;
 };

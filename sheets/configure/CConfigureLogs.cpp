@@ -6,6 +6,8 @@
 #include "store/CUser.h"
 #include "ui_CConfigureLogs.h"
 
+#include <QCheckBox>
+
 #include <array>
 #include <utility>
 
@@ -58,9 +60,15 @@ bool CConfigureLogs::OnInitDialog()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    const bool bReadable = m_pTarget->CanReadUserFile();
     const quint16 bits = pUser->GetUseLogFile();
     for (const auto &[member, bit] : BitMembers())
         this->*member = (bits & bit) ? 1 : 0;
+    m_bRead = m_pTarget->EndRead(bReadable, windowTitle());
+    // The log buttons still work; only the switches have no value to show.
+    if (!m_bRead)
+        for (QCheckBox *pCheck : findChildren<QCheckBox *>())
+            pCheck->setEnabled(false);
     UpdateData(false);
     return true;
 }
@@ -70,6 +78,9 @@ bool CConfigureLogs::OnApply()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    // Defaults shown for values that could not be read are no request.
+    if (!m_bRead)
+        return CPropertyPage::OnApply();
     quint16 bits = 0;
     for (const auto &[member, bit] : BitMembers()) {
         if (this->*member != 0)

@@ -40,5 +40,6 @@ private:
     void OnClearLogFile();
 
     CConfigureTarget *m_pTarget;
+    bool m_bRead = true; // the values shown are the client's
     std::unique_ptr<Ui::CConfigureLogs> m_pUi;
 };

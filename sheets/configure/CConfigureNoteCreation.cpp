@@ -38,12 +38,17 @@ bool CConfigureNoteCreation::OnInitDialog()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    const bool bReadable = m_pTarget->CanReadUserFile();
     m_nNoteType = pUser->GetNewNoteType();
     QList<QByteArray> models;
     pUser->GetActiveModels(models);
     for (const QByteArray &name : std::as_const(models))
         AddModel(name);
     m_pModelList->setCurrentIndex(FindModel(pUser->GetDefaultModel()));
+    m_bRead = m_pTarget->EndRead(bReadable, windowTitle());
+    // No value here is the client's: nothing to choose from.
+    if (!m_bRead)
+        setEnabled(false);
     UpdateData(false);
     return true;
 }
@@ -53,6 +58,9 @@ bool CConfigureNoteCreation::OnApply()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    // Defaults shown for values that could not be read are no request.
+    if (!m_bRead)
+        return CPropertyPage::OnApply();
     m_pTarget->Note(pUser->SetNewNoteType(m_nNoteType));
     const int nSel = m_pModelList->currentIndex();
     m_pTarget->Note(pUser->SetDefaultModel(

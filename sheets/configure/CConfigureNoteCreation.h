@@ -41,5 +41,6 @@ private:
     int FindModel(const QByteArray &name) const;
 
     CConfigureTarget *m_pTarget;
+    bool m_bRead = true; // the values shown are the client's
     std::unique_ptr<Ui::CConfigureNoteCreation> m_pUi;
 };

@@ -52,6 +52,7 @@ int CConfigureSheet::Run(QWidget *pParent, CAdminDoc *pDoc, CConfigureTarget::Ob
 {
     CConfigureTarget target(pDoc, object, std::move(status));
     target.ExplainUser();
+    target.WarnIfUnreadable(pParent);
     int nResult = IDCANCEL;
     {
         CConfigureSheet sheet(&target, pParent);

@@ -1,7 +1,10 @@
 #include "sheets/configure/CConfigureTarget.h"
 
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
 #include "store/CGroup.h"
+#include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
 
 CConfigureTarget::CConfigureTarget(CAdminDoc *pDoc, Object object, StatusSink status)
@@ -29,6 +32,40 @@ bool CConfigureTarget::ExplainUser() const
         m_status(QStringLiteral("No user is selected: select the user whose client settings "
                                 "you want to see or change."));
     }
+    return false;
+}
+
+bool CConfigureTarget::CanReadUserFile() const
+{
+    const CUser *pUser = GetUser();
+    const std::optional<QString> path = pUser ? pUser->UserFilePath() : std::nullopt;
+    return !path || !Profile::Load(*path)->HasError();
+}
+
+void CConfigureTarget::WarnIfUnreadable(QWidget *pParent)
+{
+    const CUser *pUser = GetUser();
+    if (!pUser || CanReadUserFile())
+        return;
+    m_bUnreadableTold = true;
+    CAppMessageBox::Exclamation(
+        pParent, QStringLiteral("The file of the user \"%1\" could not be read:\n%2\n\nThe "
+                                "pages show no values of this client, and nothing is written "
+                                "for them when you press OK.")
+                     .arg(FileSystem::DecodeName(pUser->GetLogin()),
+                          pUser->UserFilePath().value_or(QString())));
+}
+
+bool CConfigureTarget::EndRead(bool bReadBefore, const QString &csPage)
+{
+    if (bReadBefore && CanReadUserFile())
+        return true;
+    const CUser *pUser = GetUser();
+    if (pUser && !m_bUnreadableTold)
+        m_failures.append(QStringLiteral("%1: the user's file could not be read, so nothing was "
+                                         "written for the page \"%2\".")
+                              .arg(FileSystem::DecodeName(pUser->GetLogin()),
+                                   csPage.trimmed()));
     return false;
 }
 

@@ -37,6 +37,17 @@ public:
     // when there is one. False when there is no user.
     bool ExplainUser() const;
 
+    // Whether the user's file can be read now. A missing file can: it holds
+    // nothing yet, and the client's defaults are what it runs with.
+    bool CanReadUserFile() const;
+    // Tells at once, naming the user, when the user's file cannot be read.
+    void WarnIfUnreadable(QWidget *pParent);
+    // A page has read its values since a check that gave bReadBefore. False
+    // when either check failed: the values are then defaults, not the
+    // client's, and the page must write nothing. Kept for Report() unless
+    // the administrator was told when the sheet opened.
+    bool EndRead(bool bReadBefore, const QString &csPage);
+
     // Keeps the failure of a write for Report(); a success is ignored.
     void Note(const ProfileResult &result);
     bool HasFailures() const { return !m_failures.isEmpty(); }
@@ -49,4 +60,5 @@ private:
     Object m_object;
     StatusSink m_status;
     QStringList m_failures;
+    bool m_bUnreadableTold = false;
 };

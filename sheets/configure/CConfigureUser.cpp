@@ -64,12 +64,17 @@ bool CConfigureUser::OnInitDialog()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    const bool bReadable = m_pTarget->CanReadUserFile();
     m_csName = CConfigureText::Decode(pUser->GetLogin()).toUpper();
     m_csFullName = CConfigureText::Decode(pUser->GetFullName());
     m_code = pUser->GetYourKey();
     m_csCode = CConfigureText::Decode(m_code);
     // Any value other than 0 switches confidential mode on at the client.
     m_nConfidential = pUser->GetReceiveNotesInConfidential() != 0 ? 1 : 0;
+    m_bRead = m_pTarget->EndRead(bReadable, windowTitle());
+    // No value here is the client's: nothing to choose from.
+    if (!m_bRead)
+        setEnabled(false);
     UpdateData(false);
     return true;
 }
@@ -79,6 +84,9 @@ bool CConfigureUser::OnApply()
     CUser *pUser = m_pTarget->GetUser();
     if (!pUser)
         return false;
+    // Defaults shown for values that could not be read are no request.
+    if (!m_bRead)
+        return CPropertyPage::OnApply();
     // DoDataExchange let only a code the code page can hold through.
     if (const std::optional<QByteArray> code = CConfigureText::Encode(m_csCode, m_code))
         m_pTarget->Note(pUser->SetYourKey(*code));

@@ -37,6 +37,7 @@ protected:
 
 private:
     CConfigureTarget *m_pTarget;
+    bool m_bRead = true; // the values shown are the client's
     std::unique_ptr<Ui::CConfigureUser> m_pUi;
     // The code as the file holds it, written back while the text is unchanged.
     QByteArray m_code;

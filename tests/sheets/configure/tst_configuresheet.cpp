@@ -333,6 +333,48 @@ private Q_SLOTS:
             QVERIFY2(written.contains(line), line.toPercentEncoding().constData());
     }
 
+    void valuesThatCouldNotBeReadAreNotWritten_data()
+    {
+        QTest::addColumn<bool>("atOpen");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("unreadable when the sheet opens") << true << QList<QByteArray>();
+        QTest::newRow("unreadable when a page is first shown")
+            << false << QList<QByteArray>({"YourKey=k", "ReceiveNotesInConfidential=0"});
+    }
+    void valuesThatCouldNotBeReadAreNotWritten()
+    {
+        QFETCH(bool, atOpen);
+        QFETCH(QList<QByteArray>, lines);
+        WriteFileBytes(m_iniPath, ActiveParameters("YourKey=k\r\nCommMode=1\r\nRefreshRate=2\r\n"
+                                                   "UseLogFile=37\r\nDefaultModel=Other\r\n"));
+        // Reads fail (as a share that denies them for a while), writes do not.
+        if (atOpen) {
+            PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Read, 1000, EACCES);
+            CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+        }
+        QString csTextAtOpen;
+        bool bDisabled = false;
+        Run(m_pAlice, [&](CPropertySheet &sheet) {
+            csTextAtOpen = CAppMessageBox::GetLastText();
+            Profile::ClearCache(); // no snapshot may stand in for the reads
+            PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Read, 1000, EACCES);
+            for (int i = 1; i < 4; ++i)
+                ClickTab(sheet, i);
+            bDisabled = !sheet.findChild<QAbstractButton *>("errorsCheck")->isEnabled();
+            PlatformTestHooks::Reset();
+            CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+            Click(sheet, "IDOK");
+        });
+        QVERIFY(bDisabled);
+        QCOMPARE(SectionLines(m_iniPath, "Parameters"), lines);
+        if (atOpen) {
+            QVERIFY(csTextAtOpen.contains("\"alice\" could not be read"));
+        } else {
+            QVERIFY(CAppMessageBox::GetLastText().contains("alice: the user's file could not be read"));
+            QVERIFY(CAppMessageBox::GetLastText().contains("Note creation"));
+        }
+    }
+
     void failedWritesAreToldOnceAfterTheSheetCloses()
     {
         CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
