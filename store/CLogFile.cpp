@@ -21,6 +21,19 @@ bool CLogFile::Exists(const CUser &user)
     return path && FileSystem::Exists(*path);
 }
 
+FileSystem::Status CLogFile::GetStatus(const CUser &user)
+{
+    const std::optional<QString> path = Path(user);
+    return path ? FileSystem::GetStatus(*path) : FileSystem::Status();
+}
+
+bool CLogFile::IsNewer(const FileSystem::Status &now, const FileSystem::Status &before)
+{
+    if (!now.exists || now.error)
+        return false;
+    return !before.exists || before.error || now.mtimeNs != before.mtimeNs || now.size != before.size;
+}
+
 bool CLogFile::Delete(const CUser &user)
 {
     const std::optional<QString> path = Path(user);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/Profile.h"
 
 #include <QString>
@@ -15,6 +16,12 @@ public:
     // nullopt when the login cannot name a file.
     static std::optional<QString> Path(const CUser &user);
     static bool Exists(const CUser &user);
+    // The log as it is now (exists is false when the login cannot name a
+    // file): what tells a log the client sent later from this one.
+    static FileSystem::Status GetStatus(const CUser &user);
+    // Whether now is another log than before: it exists, and before there
+    // was none or one of another time or size.
+    static bool IsNewer(const FileSystem::Status &now, const FileSystem::Status &before);
     // Removes the old copy, so that the next one to appear is the answer to
     // a new request. False when there was nothing to remove or it could not
     // be removed; neither stops a fetch.

@@ -1,6 +1,7 @@
 #include "store/CLogFileWatcher.h"
 
 #include "platform/FileSystem.h"
+#include "store/CLogFile.h"
 
 #include <atomic>
 
@@ -45,12 +46,12 @@ void CLogFileWatcher::SetPause(std::chrono::milliseconds pause)
     s_pauseMs = pause.count();
 }
 
-bool CLogFileWatcher::LogFileExists() const
+bool CLogFileWatcher::NewLogFileExists() const
 {
     // Resolved each time: the client may write the name in another case.
     const std::optional<QString> path =
         FileSystem::UserFilePath(m_directory, m_login, QStringLiteral(".log"));
-    return path && FileSystem::Exists(*path);
+    return path && CLogFile::IsNewer(FileSystem::GetStatus(*path), m_old);
 }
 
 void CLogFileWatcher::run()
@@ -58,7 +59,7 @@ void CLogFileWatcher::run()
     std::unique_lock lock(m_mutex);
     while (!m_bStop) {
         lock.unlock();
-        const bool exists = LogFileExists();
+        const bool exists = NewLogFileExists();
         lock.lock();
         if (m_bStop)
             break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QThread>
@@ -8,8 +10,10 @@
 #include <functional>
 #include <mutex>
 
-// Waits on its own thread until a client's log file exists, testing a few
-// times a second, and then calls the handler once, on that thread. Stop()
+// Waits on its own thread until a client's log file exists (or, when the
+// log there before the request is given, until another one is there),
+// testing a few times a second, and then calls the handler once, on that
+// thread. Stop()
 // ends the wait; once it has returned the handler is never called, so the
 // handler may point at things that are about to go.
 class CLogFileWatcher : public QThread
@@ -22,6 +26,8 @@ public:
     // Stops and joins: the thread never outlives the watcher.
     ~CLogFileWatcher() override;
 
+    // The log as it was before the request; call before start().
+    void SetOldLog(const FileSystem::Status &old) { m_old = old; }
     void Stop();
     bool HasFound() const;
 
@@ -31,11 +37,12 @@ protected:
     void run() override;
 
 private:
-    bool LogFileExists() const;
+    bool NewLogFileExists() const;
 
     const QString m_directory;
     const QByteArray m_login;
     const std::function<void()> m_onFound;
+    FileSystem::Status m_old;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

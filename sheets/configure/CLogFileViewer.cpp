@@ -1,5 +1,6 @@
 #include "sheets/configure/CLogFileViewer.h"
 
+#include "platform/LocalTime.h"
 #include "store/CLogFile.h"
 #include "store/CLogFileWatcher.h"
 #include "store/CShareDirectory.h"
@@ -36,9 +37,9 @@ CLogFileViewer::Opener &TheOpener()
 
 void CLogFileViewer::FetchAndShow(QWidget *pParent, CUser &user)
 {
-    // A copy that cannot be removed is found at once and shown: better an
-    // old log than none.
-    user.DeleteLogFile();
+    // The old log is not removed: if the client does not answer, it is the
+    // only copy there is. A new one is told from it by its time and size.
+    const FileSystem::Status old = CLogFile::GetStatus(user);
     if (const ProfileResult result = user.RequestLogs(); !result) {
         // Without the request no client will ever answer; waiting would be
         // for nothing.
@@ -48,11 +49,12 @@ void CLogFileViewer::FetchAndShow(QWidget *pParent, CUser &user)
                                            .arg(result.message));
         return;
     }
-    WaitForLogFile(pParent, user);
-    ShowLogFile(pParent, user);
+    WaitForLogFile(pParent, user, old);
+    ShowLogFile(pParent, user, old);
 }
 
-void CLogFileViewer::WaitForLogFile(QWidget *pParent, const CUser &user)
+void CLogFileViewer::WaitForLogFile(QWidget *pParent, const CUser &user,
+                                    const FileSystem::Status &old)
 {
     CZoMessageBox box(pParent);
     // The watcher ends the box through the ender, which forgets the box when
@@ -61,6 +63,7 @@ void CLogFileViewer::WaitForLogFile(QWidget *pParent, const CUser &user)
                             [pEnder = box.GetEnder()] {
                                 pEnder->EndDialog(CZoCoolDlg::IDCANCEL);
                             });
+    watcher.SetOldLog(old);
     watcher.start();
     CZoMessageBox::InitButtonIds();
     box.SetType(CZoMessageBox::Close, CZoMessageBox::ButtonBit(CZoCoolDlg::IDCANCEL));
@@ -69,12 +72,23 @@ void CLogFileViewer::WaitForLogFile(QWidget *pParent, const CUser &user)
     watcher.Stop();
 }
 
-void CLogFileViewer::ShowLogFile(QWidget *pParent, const CUser &user)
+void CLogFileViewer::ShowLogFile(QWidget *pParent, const CUser &user,
+                                 const FileSystem::Status &old)
 {
     const std::optional<QString> path = CLogFile::Path(user);
     if (!CLogFile::Exists(user) || !path) {
         CAppMessageBox::Exclamation(pParent, QStringLiteral("Log file doesn't exist"));
         return;
+    }
+    if (!CLogFile::IsNewer(CLogFile::GetStatus(user), old)) {
+        const QString csText =
+            QStringLiteral("The client has not sent a new log file.\n\nDo you want to see the "
+                           "log file it sent before, of %1?")
+                .arg(LocalTime::Format(old.mtime, "%m-%d-%Y %H:%M:%S"));
+        if (CAppMessageBox::Show(pParent, csText, QMessageBox::Question,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+            != QMessageBox::Yes)
+            return;
     }
     const Opener &opener = TheOpener();
     if (!(opener ? opener(*path) : OpenInSystemEditor(*path)))

@@ -96,33 +96,46 @@ private Q_SLOTS:
     void fetchShowsWhatTheClientDelivers_data()
     {
         QTest::addColumn<int>("client");
-        QTest::addColumn<int>("failedWrites"); // the removal first, then the request
+        QTest::addColumn<bool>("oldLog");
+        QTest::addColumn<bool>("failRequest");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("answer"); // to the last box
         QTest::addColumn<QStringList>("opened");
         QTest::addColumn<QString>("message");
+        const QString offer = "The client has not sent a new log file";
         QTest::newRow("client answers while the box waits")
-            << int(AnswersAfterDelay) << 0 << false << QStringList("fresh log") << "none";
-        QTest::newRow("client never answers")
-            << int(NeverAnswers) << 0 << true << QStringList() << "Log file doesn't exist";
+            << int(AnswersAfterDelay) << true << false << false << int(QMessageBox::Ok)
+            << QStringList("fresh log") << "none";
+        QTest::newRow("client never answers: the old log is offered and taken")
+            << int(NeverAnswers) << true << false << true << int(QMessageBox::Yes)
+            << QStringList("old log") << offer;
+        QTest::newRow("client never answers: the old log is offered and declined")
+            << int(NeverAnswers) << true << false << true << int(QMessageBox::No)
+            << QStringList() << offer;
         QTest::newRow("client answers after the administrator gave up")
-            << int(AnswersAfterCancel) << 0 << true << QStringList() << "Log file doesn't exist";
-        QTest::newRow("old log that cannot be removed is found at once")
-            << int(NeverAnswers) << 1 << false << QStringList("old log") << "none";
+            << int(AnswersAfterCancel) << true << false << true << int(QMessageBox::No)
+            << QStringList() << offer;
+        QTest::newRow("no log before and none sent")
+            << int(NeverAnswers) << false << false << true << int(QMessageBox::Ok)
+            << QStringList() << "Log file doesn't exist";
         QTest::newRow("request that cannot be written is not waited for")
-            << int(NeverAnswers) << 2 << false << QStringList()
+            << int(NeverAnswers) << true << true << false << int(QMessageBox::Ok) << QStringList()
             << "The request for the log file could not be written";
     }
     void fetchShowsWhatTheClientDelivers()
     {
         QFETCH(int, client);
-        QFETCH(int, failedWrites);
+        QFETCH(bool, oldLog);
+        QFETCH(bool, failRequest);
         QFETCH(bool, cancel);
+        QFETCH(int, answer);
         QFETCH(QStringList, opened);
         QFETCH(QString, message);
-        WriteFileBytes(m_logPath, "old log");
+        if (oldLog)
+            WriteFileBytes(m_logPath, "old log");
         CStandInClient standIn(m_iniPath, m_logPath, EClient(client));
-        PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Write, failedWrites, EBUSY);
-        CAppMessageBox::SetNextAnswer(QMessageBox::Ok);
+        PlatformTestHooks::FailNext(PlatformTestHooks::Operation::Write, failRequest ? 1 : 0, EBUSY);
+        CAppMessageBox::SetNextAnswer(QMessageBox::StandardButton(answer));
         bool bCancelled = false;
         // An administrator who waits a while, then gives up.
         QTimer::singleShot(cancel ? 700 : 10000, [&] {
@@ -136,8 +149,11 @@ private Q_SLOTS:
         QCOMPARE(bCancelled, cancel);
         QCOMPARE(m_opened, opened);
         QVERIFY(CAppMessageBox::GetLastText().startsWith(message));
-        if (failedWrites < 2)
+        if (!failRequest)
             QCOMPARE(SectionLines(m_iniPath, "ExternalControl").size(), 1);
+        // Whatever happened, the old log is there until a new one replaces it.
+        if (oldLog && client == NeverAnswers)
+            QCOMPARE(ReadFileBytes(m_logPath), QByteArray("old log"));
         if (client == AnswersAfterCancel)
             QTRY_VERIFY(standIn.m_bWrote);
     }
