@@ -347,7 +347,7 @@ ProfileResult Profile::DeleteSection(const QString &path, const QByteArray &sect
 }
 
 ProfileResult Profile::WriteSection(const QString &path, const QByteArray &section,
-                                    const QList<QByteArray> &lines)
+                                    const QList<QByteArray> &lines, const QSet<QByteArray> &kept)
 {
     const QByteArray s = ProfileFile::TrimArgument(section);
     if (QString why = ProfileEditor::CheckSectionName(s); !why.isEmpty())
@@ -359,6 +359,10 @@ ProfileResult Profile::WriteSection(const QString &path, const QByteArray &secti
             continue; // the clients drop strings that are not key=value
         QByteArray key = ProfileFile::TrimArgument(line.left(eq));
         QByteArray value = line.mid(eq + 1);
+        if (kept.contains(key)) {
+            entries.append({std::move(key), {}});
+            continue;
+        }
         for (const QString &why : {ProfileEditor::CheckKeyName(key), ProfileEditor::CheckValue(value)}) {
             if (!why.isEmpty())
                 return Refused(why);
@@ -366,7 +370,7 @@ ProfileResult Profile::WriteSection(const QString &path, const QByteArray &secti
         entries.append({std::move(key), std::move(value)});
     }
     return EditFile(path, [&](const ProfileFile &file) {
-        return ProfileEditor::ReplaceSection(file, s, entries);
+        return ProfileEditor::ReplaceSection(file, s, entries, kept);
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -68,9 +69,12 @@ public:
     // header and key lines; comment lines inside it stay.
     static ProfileResult DeleteSection(const QString &path, const QByteArray &section);
     // WritePrivateProfileSection: replaces the key lines of a section with
-    // the given "key=value" strings (strings without '=' are dropped).
+    // the given "key=value" strings (strings without '=' are dropped). A
+    // string whose key is in kept keeps the file's own line of that key as
+    // it is, even when the name could not be written (see ReplaceSection).
     static ProfileResult WriteSection(const QString &path, const QByteArray &section,
-                                      const QList<QByteArray> &lines);
+                                      const QList<QByteArray> &lines,
+                                      const QSet<QByteArray> &kept = {});
 
     // Whether a write of this name or value would be refused, and why.
     // Callers that take names from a person check first and show the reason.

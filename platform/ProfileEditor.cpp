@@ -204,13 +204,24 @@ std::optional<QByteArray> ProfileEditor::RemoveSection(const ProfileFile &file,
 
 std::optional<QByteArray>
 ProfileEditor::ReplaceSection(const ProfileFile &file, const QByteArray &section,
-                              const QList<std::pair<QByteArray, QByteArray>> &entries)
+                              const QList<std::pair<QByteArray, QByteArray>> &entries,
+                              const QSet<QByteArray> &kept)
 {
-    QByteArray body;
-    for (const auto &[key, value] : entries)
-        body += FormatKeyLine(key, value);
-
     const qsizetype s = file.FindSection(section);
+    QByteArray body;
+    for (const auto &[key, value] : entries) {
+        if (!kept.contains(key)) {
+            body += FormatKeyLine(key, value);
+            continue;
+        }
+        if (s <= 0)
+            continue;
+        if (const std::optional<Line> line = file.KeyLine(s, key)) {
+            body += file.Bytes().mid(line->begin, line->end - line->begin);
+            body += kLineBreak;
+        }
+    }
+
     if (s <= 0)
         return AppendSection(file, section, body);
 

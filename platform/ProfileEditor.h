@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -33,9 +34,13 @@ public:
                                                    const QByteArray &section);
     // Replaces the body of the first section of that name (up to its last
     // non-blank line) with the given key=value pairs, or appends the section.
+    // A pair whose key is in kept stands for the file's own line of that key
+    // (the first in the section), copied unchanged; without one it is left
+    // out. Such keys need not pass CheckKeyName.
     static std::optional<QByteArray>
     ReplaceSection(const ProfileFile &file, const QByteArray &section,
-                   const QList<std::pair<QByteArray, QByteArray>> &entries);
+                   const QList<std::pair<QByteArray, QByteArray>> &entries,
+                   const QSet<QByteArray> &kept = {});
 
     // Why a write with this name or value could not be read back by the same
     // name; empty when it can.

@@ -83,7 +83,27 @@ QString CGroupSection::Check(const QList<CGroup *> &groups)
 
 ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &groups)
 {
-    const QString why = Check(groups);
+    // A name that the file holds but that could not be written again (a tab
+    // inside it, say) must not stop the other groups from being saved: its
+    // line stays as the file has it.
+    QSet<QByteArray> kept;
+    QList<CGroup *> written;
+    std::shared_ptr<const ProfileFile> file;
+    for (CGroup *group : groups) {
+        if (!group)
+            continue;
+        const QByteArray name = ProfileFile::TrimArgument(group->GetName());
+        if (!Profile::CheckKeyName(name).isEmpty()) {
+            if (!file)
+                file = Profile::Load(path);
+            if (file->Value(kGroups, name)) {
+                kept.insert(name);
+                continue;
+            }
+        }
+        written.append(group);
+    }
+    const QString why = Check(written);
     if (!why.isEmpty())
         return ProfileResult::Failure(87, why);
 
@@ -92,7 +112,7 @@ ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &gr
         if (group)
             lines.append(ProfileFile::TrimArgument(group->GetName()) + '=' + group->GetMemberList());
     ProfileResult result = lines.isEmpty() ? Profile::DeleteSection(path, kGroups)
-                                           : Profile::WriteSection(path, kGroups, lines);
+                                           : Profile::WriteSection(path, kGroups, lines, kept);
     if (!result)
         result.message = QStringLiteral("The groups could not be saved in %1: %2")
                              .arg(path, result.message);

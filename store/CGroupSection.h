@@ -24,8 +24,10 @@ public:
                                                      UnknownMembers unknown = DropUnknown);
 
     // Replaces the section with the groups, in one write, so that a reader
-    // never sees it half rewritten. With no groups the section goes. Nothing
-    // is written when some group cannot be: the result then says which and why.
+    // never sees it half rewritten. With no groups the section goes. A group
+    // whose name the file holds but could not be written again keeps the
+    // file's line as it is. Otherwise nothing is written when some group
+    // cannot be: the result then says which and why.
     static ProfileResult Save(const QString &path, const QList<CGroup *> &groups);
 
     // Why these groups cannot be written as they are, or an empty text.

@@ -261,6 +261,52 @@ private Q_SLOTS:
         QCOMPARE(ReadFileBytes(UsersIni()), before);
     }
 
+    void nameTheFileHoldsButCannotBeWrittenKeepsItsLine_data()
+    {
+        QTest::addColumn<bool>("personal");
+        QTest::newRow("shared groups") << false;
+        QTest::newRow("personal groups") << true;
+    }
+    void nameTheFileHoldsButCannotBeWrittenKeepsItsLine()
+    {
+        QFETCH(bool, personal);
+        // A client wrote a group name with a tab inside; a save may not
+        // refuse the whole level for it, nor change that line.
+        const QByteArray odd = "Sales\tTeam=alice, bob ;x";
+        const QByteArray section = "[Groups]\r\n" + odd + "\r\nBoard=bob\r\n";
+        WriteShare(personal ? QByteArray() : section.mid(10));
+        const QString path = personal ? m_dir->filePath("carol.ini") : UsersIni();
+        if (personal)
+            WriteFileBytes(path, "[Parameters]\r\nCommMode=1\r\n" + section);
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        CUser *carol = doc.FindUser("carol");
+        if (personal)
+            carol->LoadGroups(doc);
+        const QList<CGroup *> &groups = personal ? carol->GetGroups() : doc.GetGroups();
+        QCOMPARE(Names(groups), (QList<QByteArray>{"Sales\tTeam", "Board"}));
+        groups.at(1)->append(doc.FindUser("carol"));
+        auto added = std::make_unique<CGroup>("New");
+        added->append(doc.FindUser("alice"));
+        if (personal)
+            carol->AddGroup(std::move(added));
+        else
+            doc.AddGroup(std::move(added));
+
+        const ProfileResult saved = personal ? carol->SaveGroups() : doc.SaveGroups();
+        QVERIFY2(saved.ok, qPrintable(saved.message));
+        const QByteArray after = ReadFileBytes(path);
+        QVERIFY(after.contains("[Groups]\r\n" + odd + "\r\nBoard=bob,carol\r\nNew=alice\r\n"));
+        // A name made here that cannot be written is still refused.
+        auto made = std::make_unique<CGroup>("Made\there");
+        if (personal)
+            carol->AddGroup(std::move(made));
+        else
+            doc.AddGroup(std::move(made));
+        QVERIFY(!(personal ? carol->SaveGroups() : doc.SaveGroups()).ok);
+        QCOMPARE(ReadFileBytes(path), after);
+    }
+
     void personalGroupsRoundTrip()
     {
         WriteShare("");
