@@ -3,6 +3,7 @@
 #include "app/CAdminDocTarget.h"
 #include "app/CCommandLine.h"
 #include "app/CMainFrame.h"
+#include "app/CShareTroubleNotice.h"
 #include "app/CViewCommands.h"
 #include "app/CWindowState.h"
 #include "view/CAdminView.h"
@@ -92,6 +93,7 @@ void CAdminApp::OnFileNew()
     CAdminView *pView = CAdminView::Create(m_pMainFrame.get(), m_pDoc);
     CViewCommands::Install(pView, m_pDoc, m_pMainFrame.get());
     m_pMainFrame->AttachView(pView, m_pDoc);
+    CShareTroubleNotice::Install(m_pMainFrame.get(), m_pDoc);
     // Dialogs and message boxes carry the program's icon too.
     QApplication::setWindowIcon(m_pMainFrame->windowIcon());
     CWindowState::Restore(m_pMainFrame.get());

@@ -2,6 +2,7 @@
 
 #include "app/CMenuTable.h"
 #include "app/CRestStatus.h"
+#include "app/CShareTroubleNotice.h"
 #include "app/CWindowState.h"
 #include "framework/CCmdRoute.h"
 #include "framework/CCmdUI.h"
@@ -214,6 +215,11 @@ void CMainFrame::UpdateRestStatus()
     CStatusBarEx *pStatusBar = GetStatusBar();
     if (!pStatusBar || !m_pView)
         return;
+    // Until the share can be read again, what fails is what matters.
+    if (m_pDoc && !m_pDoc->GetShareTrouble().isEmpty()) {
+        pStatusBar->SetIdleText(CShareTroubleNotice::StatusText(m_pDoc->GetShareTrouble()));
+        return;
+    }
     const CViewFilter *pFilter = m_pView->GetFilter();
     pStatusBar->SetIdleText(CRestStatus::Text(m_pDoc ? m_pDoc->GetShareDirectory() : QString(),
                                               pFilter->GetShownUserCount(),

@@ -1,6 +1,7 @@
 #include "app/CAdminApp.h"
 #include "app/CMainFrame.h"
 #include "framework/CCmdRoute.h"
+#include "framework/CStatusBarEx.h"
 #include "framework/ResourceIds.h"
 #include "store/CAdminDoc.h"
 #include "uilib/CAppMessageBox.h"
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void definedDirectoryPersistsWhereItCan();
     void aboutShowsTheAboutBox();
     void noDisplayGivesPlainAdvice();
+    void shareTroubleIsToldOnceAndShownUntilReadable();
 
 private:
     void BlockDir(const QString &scopeName, QSettings::Scope scope);
@@ -292,6 +294,43 @@ void TestAdminApp::noDisplayGivesPlainAdvice()
     const QString error = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(error.contains(QStringLiteral("no display")), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("xvfb-run -a ")), qPrintable(error));
+}
+
+void TestAdminApp::shareTroubleIsToldOnceAndShownUntilReadable()
+{
+    const QString usersIni = m_share + QStringLiteral("/Users.ini");
+    QVERIFY(QDir().mkdir(usersIni)); // there, but no file to read
+    StoreShareDirectory(m_share);
+    ModalBoxes boxes;
+    CAdminApp app;
+    QVERIFY(app.InitInstance());
+    CStatusBarEx *pBar = app.GetMainFrame()->GetStatusBar();
+    QVERIFY(pBar->GetIdleText().contains(usersIni + QStringLiteral(": a directory")));
+    QTRY_COMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen.at(0).contains(usersIni));
+
+    // Still failing: no second message, the text stays.
+    QAction *pRefresh = app.GetRoute()->GetAction(ID_VIEW_REFRESH);
+    pRefresh->trigger();
+    QTest::qWait(50);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(pBar->GetIdleText().contains(usersIni));
+
+    QVERIFY(QDir().rmdir(usersIni));
+    QFile file(usersIni);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Users]\r\nalice=Alice\r\n");
+    file.close();
+    pRefresh->trigger();
+    QTRY_VERIFY(!pBar->GetIdleText().contains(QStringLiteral("unavailable")));
+    QVERIFY(pBar->GetIdleText().contains(QStringLiteral("1 user")));
+
+    // The share goes away while the tool runs: told again, with the reason.
+    QVERIFY(QDir().rename(m_share, m_share + QStringLiteral("-away")));
+    pRefresh->trigger();
+    QTRY_VERIFY(pBar->GetIdleText().contains(QStringLiteral("does not exist")));
+    QTRY_COMPARE(boxes.seen.size(), 2);
+    QVERIFY(QDir().rename(m_share + QStringLiteral("-away"), m_share));
 }
 
 QTEST_MAIN(TestAdminApp)
