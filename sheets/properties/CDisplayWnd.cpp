@@ -11,6 +11,7 @@
 #include "view/CAdminView.h"
 #include "view/CColumn.h"
 #include "view/CColumnArray.h"
+#include "view/CListPositionKeeper.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,6 +20,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -173,6 +175,11 @@ bool CDisplayWnd::OnApply()
     // administrator selected are taken along by what they show.
     QList<CRowObject> selected;
     CRowObject current;
+    // The list is rebuilt, not changed for the administrator: it stays where
+    // it was scrolled, and the Properties sheet stays on its row.
+    std::optional<CListPositionKeeper> keeper;
+    if (m_pView && m_pView->selectionModel())
+        keeper.emplace(m_pView);
     if (m_pView && m_pView->selectionModel()) {
         for (const QItemSelectionRange &range : m_pView->selectionModel()->selection())
             for (int nRow = range.top(); nRow <= range.bottom(); ++nRow)

@@ -15,6 +15,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QScrollBar>
 
 namespace {
 
@@ -227,6 +229,41 @@ private Q_SLOTS:
         QCOMPARE(m_share->View()->GetSelectedUsers(selected), 1);
         QCOMPARE(selected.first(), m_share->User("alice"));
         QCOMPARE(m_share->View()->selectionModel()->currentIndex().row(), 0);
+    }
+
+    void okKeepsTheListWhereItWas()
+    {
+        QByteArray usersIni = "[Users]\r\n";
+        for (int i = 0; i < 300; ++i)
+            usersIni += "user" + QByteArray::number(i) + "=Name " + QByteArray::number(i) + "\r\n";
+        m_share = std::make_unique<PropertiesTestShare>();
+        m_share->Open(usersIni);
+        CAdminView *pView = m_share->View();
+        pView->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pView));
+        m_share->Select({m_share->User("user10")});
+        QScrollBar *pVertical = pView->verticalScrollBar();
+        QScrollBar *pHorizontal = pView->horizontalScrollBar();
+        pVertical->setValue(pVertical->maximum() / 2);
+        pHorizontal->setValue(pHorizontal->maximum());
+        const int nVertical = pVertical->value();
+        const int nHorizontal = pHorizontal->value();
+        QVERIFY(nVertical > 0 && nHorizontal > 0);
+        QSignalSpy currentChanged(pView->selectionModel(), &QItemSelectionModel::currentChanged);
+        QSignalSpy selectionChanged(pView->selectionModel(),
+                                    &QItemSelectionModel::selectionChanged);
+        QSignalSpy userSelected(pView, &CAdminView::UserSelected);
+
+        Options([&](CPropertySheet *pSheet, CDisplayWnd *) { Click(pSheet, "IDOK"); });
+        QCoreApplication::processEvents();
+        QCOMPARE(pVertical->value(), nVertical);
+        QCOMPARE(pHorizontal->value(), nHorizontal);
+        QCOMPARE(currentChanged.count(), 0);
+        QCOMPARE(selectionChanged.count(), 0);
+        QCOMPARE(userSelected.count(), 0);
+        QList<CUser *> selected;
+        QCOMPARE(pView->GetSelectedUsers(selected), 1);
+        QCOMPARE(selected.first(), m_share->User("user10"));
     }
 
     void dragMovesAColumn_data()
