@@ -1,12 +1,12 @@
 #include "cli/CCliCommands.h"
 
+#include "cli/CCliRequests.h"
 #include "cli/CCliSession.h"
 #include "cli/CCliWrites.h"
 #include "platform/CStringTable.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "store/CAdminDoc.h"
-#include "store/CModels.h"
 #include "store/CParameters.h"
 #include "store/CRestrictions.h"
 #include "store/CUser.h"
@@ -315,6 +315,16 @@ const QList<CCliCommand> &CliCommands()
         {QStringLiteral("set"),
          QStringLiteral("Request client parameters (KEY=VALUE) with the checks of the window."),
          QStringLiteral("LOGIN... KEY=VALUE..."), AddSetOptions, RunSet},
+        {QStringLiteral("upgrade"), QStringLiteral("Ask clients to upgrade."),
+         QStringLiteral("[LOGIN...]"), AddUpgradeOptions, RunUpgrade},
+        {QStringLiteral("models"),
+         QStringLiteral("Ask clients to take note models of the shared directory."),
+         QStringLiteral("[LOGIN...]"), AddModelsOptions, RunModels},
+        {QStringLiteral("log"),
+         QStringLiteral("Ask a client for its log file, wait for it, print or save it."),
+         QStringLiteral("LOGIN"), AddLogOptions, RunLog},
+        {QStringLiteral("clear-log"), QStringLiteral("Empty clients' log files."),
+         QStringLiteral("[LOGIN...]"), AddClearLogOptions, RunClearLog},
     };
     return commands;
 }

@@ -12,12 +12,8 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
+namespace CliWrite {
 
-using Values = QList<std::pair<QByteArray, QByteArray>>;
-
-// One line per file and section: what was written, or with --dry-run what
-// would be.
 void Report(CCliSession &session, bool bDryRun, const QString &path, const QByteArray &section,
             const Values &values)
 {
@@ -31,8 +27,6 @@ void Report(CCliSession &session, bool bDryRun, const QString &path, const QByte
                   << '\n';
 }
 
-// The users a writing command works on: logins named, a shared group's
-// members, and the logins of a file (one a line, "#" starts a comment).
 bool CollectTargets(CCliSession &session, const QStringList &named, const QString &group,
                     const QString &fromFile, QList<CUser *> &users)
 {
@@ -67,7 +61,6 @@ bool CollectTargets(CCliSession &session, const QStringList &named, const QStrin
     return true;
 }
 
-// The user's file, or a failed target when the login cannot name one.
 bool CheckUsable(CCliSession &session, const CUser &user)
 {
     if (user.UserFilePath())
@@ -76,6 +69,36 @@ bool CheckUsable(CCliSession &session, const CUser &user)
                                               user.UnusableLoginMessage()));
     return false;
 }
+
+void AddTargetOptions(QCommandLineParser &parser)
+{
+    parser.addOptions({
+        {QStringLiteral("group"), QStringLiteral("Also the members of the shared group <name>."),
+         QStringLiteral("name")},
+        {QStringLiteral("from"),
+         QStringLiteral("Also the logins listed in <file>, one a line (UTF-8)."),
+         QStringLiteral("file")},
+        {QStringLiteral("dry-run"),
+         QStringLiteral("Print, file by file, what would be written; write nothing.")},
+    });
+}
+
+int Targets(CCliSession &session, const QCommandLineParser &parser, const QStringList &logins,
+            QList<CUser *> &users)
+{
+    if (!CollectTargets(session, logins, parser.value(QStringLiteral("group")),
+                        parser.value(QStringLiteral("from")), users))
+        return CCliSession::ExitUsage;
+    if (users.isEmpty() && session.ExitStatus() == CCliSession::ExitDone)
+        return session.Usage(QStringLiteral("Name the users: logins, --group or --from."));
+    return CCliSession::ExitDone;
+}
+
+} // namespace CliWrite
+
+using namespace CliWrite;
+
+namespace {
 
 bool FindRestriction(const QString &name, int &group, int &bit)
 {
@@ -130,19 +153,6 @@ void RestrictUser(CCliSession &session, CUser &user, bool bDryRun,
 
 } // namespace
 
-static void AddTargetOptions(QCommandLineParser &parser)
-{
-    parser.addOptions({
-        {QStringLiteral("group"), QStringLiteral("Also the members of the shared group <name>."),
-         QStringLiteral("name")},
-        {QStringLiteral("from"),
-         QStringLiteral("Also the logins listed in <file>, one a line (UTF-8)."),
-         QStringLiteral("file")},
-        {QStringLiteral("dry-run"),
-         QStringLiteral("Print, file by file, what would be written; write nothing.")},
-    });
-}
-
 void AddRestrictOptions(QCommandLineParser &parser)
 {
     AddTargetOptions(parser);
@@ -180,12 +190,8 @@ int RunRestrict(CCliSession &session, const QCommandLineParser &parser)
     if (!bAny)
         return session.Usage(QStringLiteral("restrict needs --allow or --forbid."));
     QList<CUser *> users;
-    if (!CollectTargets(session, parser.positionalArguments().mid(1),
-                        parser.value(QStringLiteral("group")), parser.value(QStringLiteral("from")),
-                        users))
-        return CCliSession::ExitUsage;
-    if (users.isEmpty() && session.ExitStatus() == CCliSession::ExitDone)
-        return session.Usage(QStringLiteral("restrict needs logins, --group or --from."));
+    if (const int code = Targets(session, parser, parser.positionalArguments().mid(1), users))
+        return code;
     const bool bDryRun = parser.isSet(QStringLiteral("dry-run"));
     for (CUser *pUser : std::as_const(users))
         RestrictUser(session, *pUser, bDryRun, allow, forbid);
@@ -336,11 +342,8 @@ int RunSet(CCliSession &session, const QCommandLineParser &parser)
     if (assignments.isEmpty())
         return session.Usage(QStringLiteral("set needs at least one KEY=VALUE."));
     QList<CUser *> users;
-    if (!CollectTargets(session, logins, parser.value(QStringLiteral("group")),
-                        parser.value(QStringLiteral("from")), users))
-        return CCliSession::ExitUsage;
-    if (users.isEmpty() && session.ExitStatus() == CCliSession::ExitDone)
-        return session.Usage(QStringLiteral("set needs logins, --group or --from."));
+    if (const int code = Targets(session, parser, logins, users))
+        return code;
     const bool bDryRun = parser.isSet(QStringLiteral("dry-run"));
     for (CUser *pUser : std::as_const(users))
         SetUser(session, *pUser, bDryRun, assignments);

@@ -103,6 +103,7 @@ private Q_SLOTS:
                   "; kept by the client\r\n[ActiveRestrictions]\r\ncanusealarm=1\r\n"
                   "canusemodels=1\r\n[ActiveParameters]\r\nRefreshRate=1\r\n");
         WriteFile(UserFile("bob"), "[ActiveRestrictions]\r\ncanusealarm=0\r\n");
+        WriteFile(Share() + QStringLiteral("/Memo.mod"), "memo\r\n");
     }
 
     void restrictionIsTakenUpByTheClientAndShown()
@@ -156,6 +157,12 @@ private Q_SLOTS:
                                         << "bob.ini [Restrictions] canusealarm=1\n";
         QTest::newRow("set") << QStringList{"set", "alice", "RefreshRate=2", "YourKey=K 7"}
                              << "alice.ini [Parameters] RefreshRate=2 YourKey=K 7";
+        QTest::newRow("models") << QStringList{"models", "alice", "--add", "Memo"}
+                                << "alice.ini [Models] Memo=1\n";
+        QTest::newRow("upgrade") << QStringList{"upgrade", "alice", "--now", "--dir", "C:\\new"}
+                                 << "alice.ini [Notes] newver=now,C:\\new\n";
+        QTest::newRow("clear-log") << QStringList{"clear-log", "alice"} << "would empty ";
+        QTest::newRow("log") << QStringList{"log", "alice"} << "alice.ini [ExternalControl] ";
         QTest::newRow("set accented") << QStringList{"set", "chloe", "YourKey=Chloé"}
                                       << "chloe.ini [Parameters] YourKey=Chloé";
     }
@@ -191,6 +198,9 @@ private Q_SLOTS:
         QTest::newRow("model the client lacks")
             << QStringList{"set", "alice", "DefaultModel=Memo"} << 1
             << "the client reports no model \"Memo\"";
+        QTest::newRow("model not in the share")
+            << QStringList{"models", "alice", "--add", "Nope"} << 2
+            << "The shared directory has no model \"Nope\"";
         QTest::newRow("unknown key") << QStringList{"restrict", "alice", "--allow", "canfly"} << 2
                                      << "Unknown restriction key \"canfly\"";
         QTest::newRow("unknown group") << QStringList{"restrict", "--group", "Nope", "--allow",
@@ -219,6 +229,36 @@ private Q_SLOTS:
         QFile file(UserFile("bob"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("[Restrictions]\r\ncanusealarm=1"));
+    }
+
+    void logIsFetchedFromTheClient()
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(CORVANE_CLI),
+                      {"log", "alice", "--wait", "600", "--share", Share()});
+        // The client answers once it has seen the request.
+        const auto asked = [this] {
+            QFile file(UserFile("alice"));
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("=AskForLogs");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(asked() || process.state() == QProcess::NotRunning, 600000);
+        QCOMPARE(process.state(), QProcess::Running);
+        CSimulatedClient::Settings settings;
+        settings.shareDirectory = Share();
+        settings.usersIniPath = Share() + QStringLiteral("/Users.ini");
+        settings.logoffPercent = 0;
+        CSimulatedClient client(settings, "alice", UserFile("alice"), 1, nullptr);
+        client.Step(QDateTime::currentSecsSinceEpoch());
+        QVERIFY(process.waitForFinished(-1));
+        QCOMPARE(process.exitCode(), 0);
+        QFile log(Share() + QStringLiteral("/alice.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray bytes = log.readAll();
+        QVERIFY(!bytes.isEmpty());
+        QCOMPARE(process.readAllStandardOutput(), bytes);
     }
 
     void unreadableShareEndsWithThree_data()
