@@ -1,5 +1,6 @@
 #include "cli/CCliCommands.h"
 
+#include "cli/CCliGroups.h"
 #include "cli/CCliRequests.h"
 #include "cli/CCliSession.h"
 #include "cli/CCliWrites.h"
@@ -325,6 +326,9 @@ const QList<CCliCommand> &CliCommands()
          QStringLiteral("LOGIN"), AddLogOptions, RunLog},
         {QStringLiteral("clear-log"), QStringLiteral("Empty clients' log files."),
          QStringLiteral("[LOGIN...]"), AddClearLogOptions, RunClearLog},
+        {QStringLiteral("groups"),
+         QStringLiteral("List, show, add, remove or rename shared or personal groups."),
+         QStringLiteral("list|show|add|remove|rename [NAME...]"), AddGroupsOptions, RunGroups},
     };
     return commands;
 }

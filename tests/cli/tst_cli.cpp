@@ -98,7 +98,7 @@ private Q_SLOTS:
         WriteFile(Share() + QStringLiteral("/Users.ini"),
                   "[Users]\r\nalice=Alice Smith\r\nbob=Bob Jones\r\nchloe=Chlo\xe8 Rossi\r\n"
                   "ev/il=Evil\r\ngone=deleted\r\n"
-                  "[Groups]\r\nSales=alice,bob\r\n");
+                  "[Groups]\r\nSales=alice,bob,later\r\nOps=bob\r\n");
         WriteFile(UserFile("alice"),
                   "; kept by the client\r\n[ActiveRestrictions]\r\ncanusealarm=1\r\n"
                   "canusemodels=1\r\n[ActiveParameters]\r\nRefreshRate=1\r\n");
@@ -163,6 +163,8 @@ private Q_SLOTS:
                                  << "alice.ini [Notes] newver=now,C:\\new\n";
         QTest::newRow("clear-log") << QStringList{"clear-log", "alice"} << "would empty ";
         QTest::newRow("log") << QStringList{"log", "alice"} << "alice.ini [ExternalControl] ";
+        QTest::newRow("groups rename") << QStringList{"groups", "rename", "Ops", "Night"}
+                                       << "Users.ini [Groups] Night=bob\n";
         QTest::newRow("set accented") << QStringList{"set", "chloe", "YourKey=Chloé"}
                                       << "chloe.ini [Parameters] YourKey=Chloé";
     }
@@ -201,6 +203,8 @@ private Q_SLOTS:
         QTest::newRow("model not in the share")
             << QStringList{"models", "alice", "--add", "Nope"} << 2
             << "The shared directory has no model \"Nope\"";
+        QTest::newRow("group name taken") << QStringList{"groups", "add", "sales"} << 2
+                                          << "There is already a group named";
         QTest::newRow("unknown key") << QStringList{"restrict", "alice", "--allow", "canfly"} << 2
                                      << "Unknown restriction key \"canfly\"";
         QTest::newRow("unknown group") << QStringList{"restrict", "--group", "Nope", "--allow",
@@ -259,6 +263,22 @@ private Q_SLOTS:
         const QByteArray bytes = log.readAll();
         QVERIFY(!bytes.isEmpty());
         QCOMPARE(process.readAllStandardOutput(), bytes);
+    }
+
+    void groupsAreSavedWithLoginsTheRosterLacks()
+    {
+        // "later" is not in the roster yet: a save must write it back.
+        QCOMPARE(Cli({"groups", "remove", "Ops"}).exitCode, 0);
+        QCOMPARE(Cli({"groups", "add", "Team", "chloe", "alice"}).exitCode, 0);
+        QFile file(Share() + QStringLiteral("/Users.ini"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY2(bytes.contains("[Groups]\r\nSales=alice,bob,later\r\nTeam=chloe,alice\r\n"),
+                 bytes.constData());
+        QVERIFY(!bytes.contains("Ops="));
+        QVERIFY(bytes.startsWith("[Users]\r\nalice=Alice Smith\r\n"));
+        const Run run = Cli({"groups", "show", "Team"});
+        QCOMPARE(run.out, QStringLiteral("chloe\nalice\n"));
     }
 
     void unreadableShareEndsWithThree_data()
