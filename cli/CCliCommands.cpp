@@ -5,6 +5,7 @@
 #include "cli/CCliSession.h"
 #include "cli/CCliWrites.h"
 #include "platform/CStringTable.h"
+#include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "platform/ResourceIds.h"
 #include "store/CAdminDoc.h"
@@ -18,6 +19,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cstdio>
 
 namespace {
 
@@ -47,6 +50,31 @@ QString CsvField(const QString &text)
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// A cell as the CSV holds it, in UTF-8. The files' text is mostly ASCII,
+// which is the same bytes in every code page the program accepts, so only
+// the rest goes through the code page.
+void AppendCsvField(QByteArray &line, const QByteArray &bytes)
+{
+    bool bAscii = true;
+    bool bQuote = false;
+    for (const char c : bytes) {
+        bAscii = bAscii && uchar(c) < 0x80;
+        bQuote = bQuote || c == ',' || c == '"' || c == '\n' || c == '\r';
+    }
+    const QByteArray text = bAscii ? bytes : CodePage::Decode(bytes).toUtf8();
+    if (!bQuote) {
+        line += text;
+        return;
+    }
+    line += '"';
+    for (const char c : text) {
+        if (c == '"')
+            line += '"';
+        line += c;
+    }
+    line += '"';
 }
 
 void WriteTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
@@ -134,7 +162,11 @@ int RunUsers(CCliSession &session, const QCommandLineParser &parser)
         for (const QString &title : std::as_const(titles))
             fields.append(CsvField(title));
         out << fields.join(QLatin1Char(',')) << '\n';
+        out.flush();
     }
+    constexpr qsizetype kFlushSize = 1 << 20;
+    QByteArray csv;
+    csv.reserve(kFlushSize + 4096);
     for (const CUser *pUser : session.Doc().GetUsers()) {
         if (pUser->IsDeleted() != bDeleted)
             continue;
@@ -147,14 +179,24 @@ int RunUsers(CCliSession &session, const QCommandLineParser &parser)
             && !CCliSession::Text(pUser->GetLogin()).contains(filter, Qt::CaseInsensitive)
             && !CCliSession::Text(pUser->GetFullName()).contains(filter, Qt::CaseInsensitive))
             continue;
+        if (format == u"csv") {
+            // Tens of thousands of rows: bytes go out in large writes.
+            for (qsizetype i = 0; i < columns.size(); ++i) {
+                if (i)
+                    csv += ',';
+                AppendCsvField(csv, pUser->GetColumnText(columns[i], now));
+            }
+            csv += '\n';
+            if (csv.size() > kFlushSize) {
+                std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+                csv.clear();
+            }
+            continue;
+        }
         QStringList cells;
         for (int column : std::as_const(columns))
             cells.append(CCliSession::Text(pUser->GetColumnText(column, now)));
-        if (format == u"csv") {
-            for (QString &cell : cells)
-                cell = CsvField(cell);
-            out << cells.join(QLatin1Char(',')) << '\n';
-        } else if (format == u"json") {
+        if (format == u"json") {
             QJsonObject row;
             for (qsizetype i = 0; i < cells.size(); ++i)
                 row.insert(titles[i], cells[i]);
@@ -162,6 +204,10 @@ int RunUsers(CCliSession &session, const QCommandLineParser &parser)
         } else {
             rows.append(cells);
         }
+    }
+    if (format == u"csv") {
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        std::fflush(stdout);
     }
     if (format == u"json")
         out << QJsonDocument(json).toJson(QJsonDocument::Indented);
