@@ -276,6 +276,23 @@ QJsonObject ParametersOf(CUser &user)
     return parameters;
 }
 
+// What the Parameters section still asks of the client, key by key.
+QJsonObject RequestedParametersOf(const CUser &user)
+{
+    QJsonObject requested;
+    const std::optional<QString> path = user.UserFilePath();
+    if (!path)
+        return requested;
+    const std::shared_ptr<const ProfileFile> file = Profile::Load(*path);
+    for (const char *key : {CParameters::YourKey, CParameters::NewNoteType, CParameters::CommMode,
+                            CParameters::ReceiveNotesInConfidential, CParameters::RefreshRate,
+                            CParameters::SharedDir, CParameters::UseLogFile,
+                            CParameters::DefaultModel})
+        if (const std::optional<QByteArray> value = file->Value("Parameters", key))
+            requested.insert(QString::fromLatin1(key), CCliSession::Text(*value));
+    return requested;
+}
+
 void PrintShow(QTextStream &out, const QJsonObject &user)
 {
     const QJsonObject columns = user.value(QStringLiteral("columns")).toObject();
@@ -298,6 +315,11 @@ void PrintShow(QTextStream &out, const QJsonObject &user)
     const QJsonObject parameters = user.value(QStringLiteral("parameters")).toObject();
     for (auto it = parameters.begin(); it != parameters.end(); ++it)
         out << "  " << it.key() << ": " << it.value().toVariant().toString() << '\n';
+    const QJsonObject requested = user.value(QStringLiteral("requested")).toObject();
+    if (!requested.isEmpty())
+        out << "Parameters requested:\n";
+    for (auto it = requested.begin(); it != requested.end(); ++it)
+        out << "  " << it.key() << ": " << it.value().toString() << '\n';
     QStringList models;
     for (const QJsonValue &model : user.value(QStringLiteral("models")).toArray())
         models.append(model.toString());
@@ -327,6 +349,7 @@ int RunShow(CCliSession &session, const QCommandLineParser &parser)
         session.Fail(user.UnusableLoginMessage());
     result.insert(QStringLiteral("restrictions"), RestrictionsOf(user, session));
     result.insert(QStringLiteral("parameters"), ParametersOf(user));
+    result.insert(QStringLiteral("requested"), RequestedParametersOf(user));
     QList<QByteArray> models;
     user.GetActiveModels(models);
     QJsonArray modelList;

@@ -145,6 +145,22 @@ private Q_SLOTS:
         QCOMPARE(Snapshot(Share()), before);
     }
 
+    void setIsShownAsRequested()
+    {
+        QCOMPARE(Cli({"set", "alice", "RefreshRate=2", "YourKey=Zoë"}).exitCode, 0);
+        const Run run = Cli({"show", "alice", "--json"});
+        const QJsonObject user = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const QJsonObject requested = user.value(QStringLiteral("requested")).toObject();
+        QCOMPARE(requested.value(QStringLiteral("RefreshRate")).toString(), QStringLiteral("2"));
+        QCOMPARE(requested.value(QStringLiteral("YourKey")).toString(), QStringLiteral("Zoë"));
+        // In force until the client takes it up.
+        QCOMPARE(user.value(QStringLiteral("parameters")).toObject().value("RefreshRate").toInt(),
+                 1);
+        QFile file(UserFile("alice"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("YourKey=Zo\xeb\r\n")); // the clients' code page
+    }
+
     void dryRunWritesNothing_data()
     {
         QTest::addColumn<QStringList>("arguments");
