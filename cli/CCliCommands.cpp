@@ -77,6 +77,19 @@ void AppendCsvField(QByteArray &line, const QByteArray &bytes)
     line += '"';
 }
 
+// As the window's filter box: the login, the real name or any cell shown
+// holds the text, without regard to case.
+bool Matches(const CUser &user, const QString &filter, const QList<int> &columns, qint64 now)
+{
+    if (CodePage::Decode(user.GetLogin()).contains(filter, Qt::CaseInsensitive)
+        || CodePage::Decode(user.GetFullName()).contains(filter, Qt::CaseInsensitive))
+        return true;
+    for (int column : columns)
+        if (CodePage::Decode(user.GetColumnText(column, now)).contains(filter, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 void WriteTable(QTextStream &out, const QStringList &titles, const QList<QStringList> &rows)
 {
     QList<qsizetype> widths;
@@ -106,7 +119,7 @@ void AddUsersOptions(QCommandLineParser &parser)
 {
     parser.addOptions({
         {QStringLiteral("filter"),
-         QStringLiteral("Only users whose login or full name holds <text> (any case)."),
+         QStringLiteral("Only users whose login, real name or a cell shown holds <text> (any case)."),
          QStringLiteral("text")},
         {QStringLiteral("connected"), QStringLiteral("Only connected users.")},
         {QStringLiteral("disconnected"), QStringLiteral("Only users not connected.")},
@@ -175,9 +188,7 @@ int RunUsers(CCliSession &session, const QCommandLineParser &parser)
             if (state != (bConnected ? CUser::Connected : CUser::NotConnected))
                 continue;
         }
-        if (!filter.isEmpty()
-            && !CCliSession::Text(pUser->GetLogin()).contains(filter, Qt::CaseInsensitive)
-            && !CCliSession::Text(pUser->GetFullName()).contains(filter, Qt::CaseInsensitive))
+        if (!filter.isEmpty() && !Matches(*pUser, filter, columns, now))
             continue;
         if (format == u"csv") {
             // Tens of thousands of rows: bytes go out in large writes.

@@ -328,6 +328,9 @@ private Q_SLOTS:
             << QStringList{"users", "--format", "csv", "--columns", "2", "--filter", "ROSSI",
                            "--code-page", "windows-1250"}
             << "Real Name\nChloč Rossi\n";
+        QTest::newRow("filter on the real name, not shown")
+            << QStringList{"users", "--format", "csv", "--columns", "1", "--filter", "EVIL"}
+            << "Login\nev/il\n";
         QTest::newRow("deleted only") << QStringList{"users", "--deleted", "--columns", "1,2"}
                                       << "Login  Real Name\ngone   deleted\n";
     }
