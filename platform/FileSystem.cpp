@@ -267,4 +267,5 @@ quint64 FileSystem::OperationCount()
 void FileSystem::CountOperation()
 {
     g_operations.fetch_add(1, std::memory_order_relaxed);
+    PlatformTestHooks::DelayOperation();
 }

@@ -2,6 +2,8 @@
 
 #include <QMutex>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -10,6 +12,7 @@ constexpr qint64 kDefaultSettleTime = 2'000'000'000;
 std::atomic<bool> g_armed{false};
 std::atomic<qint64> g_settleTime{kDefaultSettleTime};
 std::atomic<qint64> g_freeSpace{-1};
+std::atomic<qint64> g_operationDelayUs{0};
 QMutex g_mutex;
 int g_failCount[2] = {0, 0};
 int g_failError[2] = {0, 0};
@@ -50,6 +53,7 @@ void PlatformTestHooks::Reset()
     g_beforeReplace = nullptr;
     g_settleTime.store(kDefaultSettleTime, std::memory_order_relaxed);
     g_freeSpace.store(-1, std::memory_order_relaxed);
+    g_operationDelayUs.store(0, std::memory_order_relaxed);
     Rearm();
 }
 
@@ -100,4 +104,16 @@ void PlatformTestHooks::UseSpace(qint64 bytes)
     while (free >= 0 && !g_freeSpace.compare_exchange_weak(free, qMax<qint64>(0, free - bytes),
                                                            std::memory_order_relaxed)) {
     }
+}
+
+void PlatformTestHooks::SetOperationDelay(qint64 microseconds)
+{
+    g_operationDelayUs.store(qMax<qint64>(0, microseconds), std::memory_order_relaxed);
+}
+
+void PlatformTestHooks::DelayOperation()
+{
+    const qint64 us = g_operationDelayUs.load(std::memory_order_relaxed);
+    if (us > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
 }

@@ -26,6 +26,10 @@ public:
     // writes that grow a file past it stop short and fail with ENOSPC, and
     // so does a reservation of more.
     static void SetFreeSpace(qint64 bytes);
+    // Every file operation of the platform layer (open, read, write, sync,
+    // rename, status query...) first waits this long, as a round trip to a
+    // file server would take (0: no wait).
+    static void SetOperationDelay(qint64 microseconds);
     static void Reset();
 
     // For the platform layer.
@@ -34,4 +38,5 @@ public:
     static qint64 SettleTime();
     static qint64 FreeSpace(); // -1 unless SetFreeSpace was called
     static void UseSpace(qint64 bytes);
+    static void DelayOperation();
 };

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -82,13 +84,57 @@ Cache &TheCache()
     return cache;
 }
 
-// Writes of this process to profile files go one at a time, so that two of
-// its own threads never race between checking a file and replacing it.
-QMutex &WriteMutex()
+// Writes of this process to one profile file go one at a time, so that two
+// of its own threads never race between checking the file and replacing it.
+// Writes to different files go on side by side: on a file server most of a
+// write is waiting for the server.
+class FileWriteLock
 {
-    static QMutex mutex;
-    return mutex;
-}
+public:
+    explicit FileWriteLock(const QString &path) : m_path(path)
+    {
+        Entry *entry;
+        {
+            std::lock_guard lock(TableMutex());
+            Entry *&slot = Table()[path];
+            if (!slot)
+                slot = new Entry;
+            entry = slot;
+            ++entry->users;
+        }
+        entry->mutex.lock();
+        m_entry = entry;
+    }
+    ~FileWriteLock()
+    {
+        m_entry->mutex.unlock();
+        std::lock_guard lock(TableMutex());
+        if (--m_entry->users == 0)
+            delete Table().take(m_path);
+    }
+    FileWriteLock(const FileWriteLock &) = delete;
+    FileWriteLock &operator=(const FileWriteLock &) = delete;
+
+private:
+    struct Entry
+    {
+        std::mutex mutex;
+        int users = 0; // holders and waiters; guarded by TableMutex()
+    };
+    static std::mutex &TableMutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static QHash<QString, Entry *> &Table()
+    {
+        static QHash<QString, Entry *> table;
+        return table;
+    }
+
+    QString m_path;
+    Entry *m_entry = nullptr;
+};
 
 const std::shared_ptr<const ProfileFile> &MissingFile()
 {
@@ -162,7 +208,7 @@ using Edit = std::function<std::optional<QByteArray>(const ProfileFile &)>;
 // another program changed it in between.
 ProfileResult EditFile(const QString &path, const Edit &edit)
 {
-    QMutexLocker writeLock(&WriteMutex());
+    FileWriteLock writeLock(path);
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         FileAccess::ReadResult read = FileAccess::Read(path);
         const bool missing = FileAccess::IsMissing(read.error);
