@@ -28,7 +28,7 @@ log() { printf '\n=== %s (%s)\n' "$*" "$(date -u +%H:%M:%S)"; }
 
 # The threaded tests: the status reader, the snapshot cache and the writers
 # that race other writers.
-TSAN_TESTS='^(tst_platform_profilecache|tst_platform_filesystem|tst_store_statusreader|tst_store_cadmindoc|tst_faults_.*)$'
+TSAN_TESTS='^(tst_platform_profilecache|tst_platform_filesystem|tst_store_statusreader|tst_store_cadmindoc|tst_store_bulkwriter|tst_faults_.*)$'
 
 run_asan() {
     log "build-asan: address and undefined-behaviour sanitizers, every test"
