@@ -24,6 +24,8 @@ CAdminDoc::CAdminDoc(QObject *parent)
     // The reader finishes on its own thread; the relay queues StatusRead to ours.
     connect(this, &CAdminDoc::StatusPassFinished, this, &CAdminDoc::StatusRead,
             Qt::QueuedConnection);
+    connect(this, &CAdminDoc::RosterPassRead, this, &CAdminDoc::ApplyRoster,
+            Qt::QueuedConnection);
     m_statusReader = std::make_unique<CStatusReader>(
         [this] { Q_EMIT StatusPassFinished(QPrivateSignal()); });
 }
@@ -32,9 +34,10 @@ CAdminDoc::~CAdminDoc()
 {
     m_statusReader->Stop();
     DeleteAllGroups();
-    qDeleteAll(m_users);
     m_users.clear();
     m_userIndex.clear();
+    qDeleteAll(m_allUsers);
+    m_allUsers.clear();
 }
 
 bool CAdminDoc::OnNewDocument(const QString &shareDirectory)
@@ -71,6 +74,7 @@ void CAdminDoc::SetShareDirectory(const QString &path)
 
 CUser *CAdminDoc::FindUser(const QByteArray &login) const
 {
+    std::lock_guard lock(m_rosterMutex);
     return m_userIndex.value(login, nullptr);
 }
 
@@ -97,39 +101,115 @@ bool CAdminDoc::RosterChanged()
 
 void CAdminDoc::LoadRoster()
 {
-    if (m_shareDirectory.isEmpty())
+    const quint64 pass = StartRosterPass();
+    if (pass == 0)
         return;
-    if (!m_reloadForced && !RosterChanged())
-        return;
-    m_reloadForced = false;
+    {
+        std::unique_lock lock(m_rosterMutex);
+        m_rosterRead.wait(lock, [this, pass] { return m_rosterPassDone >= pass; });
+    }
+    ApplyRoster();
+}
 
-    std::shared_ptr<const ProfileFile> usersIni = Profile::Load(m_usersIniPath);
-    m_bUsersIniRead = m_bUsersIniRead || usersIni->Exists();
-    SetShareTrouble(usersIni->Exists() ? QString()
-                                       : CShareTrouble::Describe(m_shareDirectory, m_usersIniPath,
-                                                                 m_bUsersIniRead));
-    if (usersIni->HasError()) {
-        m_reloadForced = true;
-        return;
+bool CAdminDoc::RefreshRoster()
+{
+    return StartRosterPass() != 0;
+}
+
+quint64 CAdminDoc::StartRosterPass()
+{
+    if (m_shareDirectory.isEmpty())
+        return 0;
+    if (!m_reloadForced && !RosterChanged())
+        return 0;
+    m_reloadForced = false;
+    const quint64 pass = ++m_rosterPasses;
+    m_statusReader->Start({}, [this, directory = m_shareDirectory, path = m_usersIniPath, pass,
+                               keep = !AreGroupsRead()](std::vector<CUser *> &users) {
+        return ReadRoster(directory, path, pass, keep, users);
+    });
+    return pass;
+}
+
+std::shared_ptr<const ProfileFile> CAdminDoc::ReadRoster(const QString &directory,
+                                                         const QString &path, quint64 pass,
+                                                         bool keepFile,
+                                                         std::vector<CUser *> &users)
+{
+    // The last parse goes before the new one is made: two parses of a
+    // large Users.ini side by side would double what the roster costs.
+    Profile::ClearCache(path);
+    std::shared_ptr<const ProfileFile> usersIni = Profile::Load(path);
+    const bool failed = usersIni->HasError();
+    std::vector<CUser *> added;
+    if (!failed) {
+        const qsizetype section = usersIni->FindSection(kUsers);
+        QHash<QByteArray, CUser *> seen; // duplicates among the new logins
+        for (const QByteArray &login : usersIni->Keys(kUsers)) {
+            if (m_userIndex.contains(login) || seen.contains(login))
+                continue; // the first entry's full name stays
+            const std::optional<QByteArrayView> fullName = usersIni->ValueView(section, login);
+            auto *user = new CUser(login, fullName ? fullName->toByteArray() : QByteArray());
+            added.push_back(user);
+            seen.insert(login, user);
+        }
     }
+    {
+        std::lock_guard lock(m_rosterMutex);
+        m_allUsers.insert(m_allUsers.end(), added.cbegin(), added.cend());
+        m_userIndex.reserve(qsizetype(m_allUsers.size()));
+        for (CUser *user : added)
+            m_userIndex.insert(user->GetLogin(), user);
+        m_rosterReadFailed = failed;
+        m_rosterDirectory = directory;
+        m_rosterExists = usersIni->Exists();
+        if (keepFile && !failed && usersIni->Exists())
+            m_rosterFile = usersIni;
+        else
+            m_rosterFile.reset();
+        m_rosterPassDone = qMax(m_rosterPassDone, pass);
+    }
+    m_rosterRead.notify_all();
+    Q_EMIT RosterPassRead(QPrivateSignal());
+    if (failed)
+        return nullptr;
+    users = m_allUsers;
+    return usersIni;
+}
+
+void CAdminDoc::ApplyRoster()
+{
     const qsizetype first = m_users.size();
-    const QList<QByteArray> logins = usersIni->Keys(kUsers);
-    const qsizetype section = usersIni->FindSection(kUsers);
-    m_userIndex.reserve(qMax(m_users.size(), logins.size()));
-    for (const QByteArray &login : logins) {
-        if (m_userIndex.contains(login))
-            continue; // the first entry's full name stays
-        const std::optional<QByteArrayView> fullName = usersIni->ValueView(section, login);
-        auto *user = new CUser(login, fullName ? fullName->toByteArray() : QByteArray());
-        m_users.append(user);
-        m_userIndex.insert(login, user);
+    std::shared_ptr<const ProfileFile> usersIni;
+    bool bSameDirectory;
+    bool bExists;
+    bool bFailed;
+    {
+        std::lock_guard lock(m_rosterMutex);
+        bFailed = std::exchange(m_rosterReadFailed, false);
+        bExists = m_rosterExists;
+        usersIni = std::move(m_rosterFile);
+        m_rosterFile.reset();
+        // A pass over the directory used before a switch says nothing of
+        // this one's Users.ini or groups.
+        bSameDirectory = !m_rosterDirectory.isEmpty() && m_rosterDirectory == m_shareDirectory;
+        m_rosterDirectory.clear();
+        m_users.reserve(qsizetype(m_allUsers.size()));
+        for (size_t i = size_t(first); i < m_allUsers.size(); ++i)
+            m_users.append(m_allUsers[i]);
     }
-    if (!AreGroupsRead() && usersIni->Exists())
-        ReplaceGroupsFrom(usersIni.get());
+    if (bSameDirectory) {
+        if (bFailed)
+            m_reloadForced = true;
+        m_bUsersIniRead = m_bUsersIniRead || bExists;
+        SetShareTrouble(bExists ? QString()
+                                : CShareTrouble::Describe(m_shareDirectory, m_usersIniPath,
+                                                          m_bUsersIniRead));
+        if (usersIni && !AreGroupsRead())
+            ReplaceGroupsFrom(usersIni.get());
+    }
     if (m_users.size() > first)
         Q_EMIT RosterGrew(int(first), int(m_users.size() - first));
-    m_statusReader->Start(std::vector<CUser *>(m_users.cbegin(), m_users.cend()),
-                          std::move(usersIni));
 }
 
 void CAdminDoc::SetShareTrouble(const QString &trouble)

@@ -7,7 +7,9 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CGroup;
@@ -23,7 +25,10 @@ class ProfileFile;
 // The document knows nothing of the registry or the screen: the application
 // reads the directory from its settings and hands it to OnNewDocument or
 // SetShareDirectory. Everything runs on the thread that owns the document
-// except the status reader, whose results arrive as StatusRead().
+// except the status reader: it reads and parses Users.ini, finds the logins
+// not yet in the roster and reads every user's status, so that the
+// document's thread only appends the new users (RosterGrew) and hears that
+// the statuses changed (StatusRead).
 class CAdminDoc : public QObject
 {
     Q_OBJECT
@@ -46,7 +51,9 @@ public:
 
     // In the order the logins were first met; callers only read.
     const QList<CUser *> &GetUsers() const { return m_users; }
-    // The user whose login equals login byte for byte, or null.
+    // The user whose login equals login byte for byte, or null. Safe from
+    // any thread; may name a user the reader has just found and whose
+    // RosterGrew is still on its way.
     CUser *FindUser(const QByteArray &login) const;
 
     // Whether Users.ini may have changed since it was last looked at. One
@@ -54,7 +61,12 @@ public:
     bool RosterChanged();
     // When Users.ini changed (or a reload is pending after a read error),
     // adds the logins not yet in the roster and starts a status pass.
+    // Returns once the new users are in the roster.
     void LoadRoster();
+    // The same without waiting: the reader reads Users.ini and the new
+    // users arrive, with RosterGrew, from the event loop. True when a pass
+    // was started.
+    bool RefreshRoster();
     bool IsReloadForced() const { return m_reloadForced; }
     // Why Users.ini could not be read at the last roster load (its path and
     // the reason), or an empty text when it could.
@@ -105,6 +117,8 @@ Q_SIGNALS:
     // GetShareTrouble() changed: the share went away, came back, or fails
     // for another reason now.
     void ShareTroubleChanged(const QString &trouble);
+    // Raised on the reader's thread when it has found the roster's new users.
+    void RosterPassRead(QPrivateSignal);
 
 private:
     struct FileIdentity
@@ -119,6 +133,13 @@ private:
     // Holds the file's groups in place of those held, which were not read
     // from this directory.
     void ReplaceGroupsFrom(const ProfileFile *usersIni);
+    quint64 StartRosterPass();
+    // On the reader's thread.
+    std::shared_ptr<const ProfileFile> ReadRoster(const QString &directory, const QString &path,
+                                                  quint64 pass, bool keepFile,
+                                                  std::vector<CUser *> &users);
+    // On the document's thread: takes what the reader found.
+    void ApplyRoster();
 
     QString m_shareDirectory;
     QString m_usersIniPath;
@@ -133,7 +154,20 @@ private:
     quint64 m_groupsGeneration = 0;
 
     QList<CUser *> m_users;
+    quint64 m_rosterPasses = 0;
+
+    // The roster as the reader knows it: m_users is the prefix of
+    // m_allUsers that the document's thread has taken. Only the reader adds
+    // to these, under m_rosterMutex; it reads them without.
+    mutable std::mutex m_rosterMutex;
+    std::condition_variable m_rosterRead;
+    std::vector<CUser *> m_allUsers;
     QHash<QByteArray, CUser *> m_userIndex;
+    quint64 m_rosterPassDone = 0;
+    bool m_rosterReadFailed = false;
+    std::shared_ptr<const ProfileFile> m_rosterFile; // kept for groups not read yet
+    QString m_rosterDirectory; // of the pass not yet taken; empty once taken
+    bool m_rosterExists = false;
     QList<CGroup *> m_groups;
     std::unique_ptr<CStatusReader> m_statusReader;
 };

@@ -18,7 +18,18 @@ void CStatusReader::Start(std::vector<CUser *> users, std::shared_ptr<const Prof
     std::lock_guard lock(m_mutex);
     if (m_quit)
         return;
-    m_pending = Pass{std::move(users), std::move(usersIni)};
+    m_pending = Pass{std::move(users), std::move(usersIni), nullptr};
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
+    m_wake.notify_one();
+}
+
+void CStatusReader::Start(std::vector<CUser *> users, Prepare prepare)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_quit)
+        return;
+    m_pending = Pass{std::move(users), nullptr, std::move(prepare)};
     if (!m_thread.joinable())
         m_thread = std::thread([this] { Run(); });
     m_wake.notify_one();
@@ -57,14 +68,18 @@ void CStatusReader::Run()
         m_busy = true;
         lock.unlock();
 
-        bool completed = true;
-        const CUser::StatusSections sections(*pass.usersIni);
-        for (CUser *user : pass.users) {
-            if (m_stop.load(std::memory_order_relaxed)) {
-                completed = false;
-                break;
+        if (pass.prepare)
+            pass.usersIni = pass.prepare(pass.users);
+        bool completed = pass.usersIni != nullptr;
+        if (completed) {
+            const CUser::StatusSections sections(*pass.usersIni);
+            for (CUser *user : pass.users) {
+                if (m_stop.load(std::memory_order_relaxed)) {
+                    completed = false;
+                    break;
+                }
+                user->ReadStatus(*pass.usersIni, sections);
             }
-            user->ReadStatus(*pass.usersIni, sections);
         }
         pass = {};
         if (completed && m_onFinished)

@@ -31,7 +31,13 @@ public:
     CStatusReader(const CStatusReader &) = delete;
     CStatusReader &operator=(const CStatusReader &) = delete;
 
+    // Reads the file a pass works on, on the worker, and may append users to
+    // the pass; null when there is nothing to read (the pass then ends
+    // without reading any status and without onFinished).
+    using Prepare = std::function<std::shared_ptr<const ProfileFile>(std::vector<CUser *> &users)>;
+
     void Start(std::vector<CUser *> users, std::shared_ptr<const ProfileFile> usersIni);
+    void Start(std::vector<CUser *> users, Prepare prepare);
     // Blocks until no pass runs or waits.
     void Wait();
     // Abandons the running pass between two users, drops the waiting one and
@@ -43,6 +49,7 @@ private:
     {
         std::vector<CUser *> users;
         std::shared_ptr<const ProfileFile> usersIni;
+        Prepare prepare;
     };
 
     void Run();

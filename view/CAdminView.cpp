@@ -129,15 +129,17 @@ void CAdminView::FillList(bool bReload)
 {
     if (!m_pDoc)
         return;
-    m_pDoc->LoadRoster();
     const qint64 now = Now();
     if (bReload) {
+        m_pDoc->LoadRoster();
         ReadStatus(m_pDoc->GetUsers());
         AppendNewUsers(now);
         m_pModel->RefreshAllUsers(false, now);
-    } else {
-        // A user whose status could not be read is read again at every
-        // refresh, here, until it works.
+    } else if (!m_pDoc->RefreshRoster()) {
+        // Users.ini did not change. A user whose status could not be read
+        // is read again at every refresh, here, until it works. When it
+        // did change, the reader reads everybody and new users and their
+        // statuses come from it.
         const QList<CUser *> failed = m_pModel->GetUsersWithFailedStatus().values();
         ReadStatus(failed);
         AppendNewUsers(now);
