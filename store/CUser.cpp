@@ -163,7 +163,16 @@ QByteArray CUser::GetColumnText(int column, qint64 now) const
         return m_login;
     if (column == ColFullName)
         return m_fullName;
-    const std::shared_ptr<const CUserStatus> status = GetStatus();
+    return GetColumnText(column, *GetStatus(), now);
+}
+
+QByteArray CUser::GetColumnText(int column, const CUserStatus &statusRef, qint64 now) const
+{
+    if (column == ColLogin)
+        return m_login;
+    if (column == ColFullName)
+        return m_fullName;
+    const CUserStatus *status = &statusRef;
     switch (column) {
     case ColLogon: return TimeText(status->logonTime);
     case ColLogoff: return TimeText(status->logoffTime);

@@ -75,6 +75,8 @@ public:
 
     QByteArray GetColumnText(int column) const;
     QByteArray GetColumnText(int column, qint64 now) const;
+    // The text the column would show with that status.
+    QByteArray GetColumnText(int column, const CUserStatus &status, qint64 now) const;
     ConnectionState GetConnectionState() const;
 
     // Remembers the version the client runs now, so that the list can show an

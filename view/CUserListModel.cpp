@@ -35,9 +35,11 @@ Qt::Alignment AlignmentOf(int nAlignment)
     }
 }
 
-bool IsConnectionAnswer(QByteArrayView text)
+// Whether "Connected" says Yes or No rather than "-": the answer runs out
+// once the logon is too old.
+bool ShowsConnection(const CUserStatus &status, qint64 now)
 {
-    return text == "Yes" || text == "No";
+    return status.logonTime != 0 && now - status.logonTime <= CUser::kConnectedWindow;
 }
 
 } // namespace
@@ -45,9 +47,14 @@ bool IsConnectionAnswer(QByteArrayView text)
 struct CUserListModel::Row
 {
     CRowObject object;
-    // Users: the status the texts were made from.
+    // Users: the status the texts are made from.
     std::shared_ptr<const CUserStatus> pStatus;
-    CCellTexts texts;
+    // A user row's texts are made when first asked for (most rows of a long
+    // list are never shown) and kept until the status or the columns change.
+    mutable CCellTexts texts;
+    mutable bool bTexts = false;
+    // The time the texts are made for ("Connected" runs out with time).
+    qint64 nNow = 0;
     QByteArray groupName;
     int nImage = 0;
     int nState = 0;
@@ -60,6 +67,7 @@ struct CUserListModel::Row
         if (nColumns > 0)
             texts[0] = groupName;
         this->texts.Assign(texts.data(), nColumns);
+        bTexts = true;
     }
 };
 
@@ -87,6 +95,7 @@ QVariant CUserListModel::data(const QModelIndex &index, int role) const
     const Row &row = *m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
+        MakeTexts(row);
         return CodePage::Decode(row.texts.At(index.column()));
     }
     case Qt::TextAlignmentRole:
@@ -116,8 +125,10 @@ void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
     if (!m_columns.isEmpty()) {
         beginRemoveColumns(QModelIndex(), 0, int(m_columns.size()) - 1);
         m_columns.clear();
-        for (const std::unique_ptr<Row> &pRow : m_rows)
+        for (const std::unique_ptr<Row> &pRow : m_rows) {
             pRow->texts.Clear();
+            pRow->bTexts = false;
+        }
         endRemoveColumns();
     }
     if (!columns.isEmpty()) {
@@ -126,7 +137,7 @@ void CUserListModel::SetColumns(const QList<Column> &columns, qint64 now)
         for (const std::unique_ptr<Row> &pRow : m_rows) {
             Row &row = *pRow;
             if (row.object.IsUser()) {
-                FillUserTexts(row, now);
+                TakeUserStatus(row, now);
                 NoteUserState(row);
             } else {
                 row.SetGroupTexts(m_columns.size());
@@ -159,7 +170,9 @@ QByteArray CUserListModel::GetCellText(int nRow, int nColumn) const
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return {};
-    return m_rows[size_t(nRow)]->texts.At(nColumn).toByteArray();
+    const Row &row = *m_rows[size_t(nRow)];
+    MakeTexts(row);
+    return row.texts.At(nColumn).toByteArray();
 }
 
 QByteArrayView CUserListModel::GetCellView(int nRow, int nColumn) const
@@ -204,25 +217,48 @@ int CUserListModel::ChooseImage(const CUser &user, const CUserStatus &status,
     return status.logonTime > status.logoffTime ? ImgConnected : ImgNotConnected;
 }
 
-void CUserListModel::FillUserTexts(Row &row, qint64 now)
+void CUserListModel::TakeUserStatus(Row &row, qint64 now)
 {
     CUser *pUser = row.object.GetUser();
-    // The status is taken before the texts: should the reader publish a
-    // newer one meanwhile, the next refresh sees it differ and redoes them.
+    // The texts are made from this status, not from whatever the reader
+    // publishes meanwhile: the next refresh sees a newer one differ.
     row.pStatus = pUser->GetStatus();
     row.bUpgradePending = pUser->IsUpgradePending();
     row.nImage = ChooseImage(*pUser, *row.pStatus, row.bUpgradePending);
+    row.texts.Clear();
+    row.bTexts = false;
+    row.nNow = now;
+}
+
+QByteArray CUserListModel::UserText(const Row &row, const CUserStatus &status, int nColumn,
+                                    qint64 now) const
+{
+    return row.object.GetUser()->GetColumnText(m_columns[nColumn].nField, status, now);
+}
+
+void CUserListModel::MakeTexts(const Row &row) const
+{
+    if (row.bTexts || !row.object.IsUser())
+        return;
     std::array<QByteArray, kMaxColumns> texts;
     for (qsizetype c = 0; c < m_columns.size(); ++c)
-        texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
+        texts[size_t(c)] = UserText(row, *row.pStatus, int(c), row.nNow);
     row.texts.Assign(texts.data(), m_columns.size());
+    row.bTexts = true;
+}
+
+QByteArray CUserListModel::CellText(const Row &row, int nColumn) const
+{
+    if (row.bTexts)
+        return row.texts.At(nColumn).toByteArray();
+    return UserText(row, *row.pStatus, nColumn, row.nNow);
 }
 
 std::unique_ptr<CUserListModel::Row> CUserListModel::MakeUserRow(CUser *pUser, qint64 now)
 {
     auto pRow = std::make_unique<Row>();
     pRow->object = CRowObject::User(pUser);
-    FillUserTexts(*pRow, now);
+    TakeUserStatus(*pRow, now);
     return pRow;
 }
 
@@ -255,16 +291,20 @@ bool CUserListModel::RefreshRow(int nRow, bool bForce, qint64 now)
         row.nImage = nImage;
         changed |= 1u;
     }
-    row.pStatus = std::move(pStatus);
-    row.bUpgradePending = bPending;
     std::array<QByteArray, kMaxColumns> texts;
     quint32 changedTexts = 0;
     for (qsizetype c = 0; c < m_columns.size(); ++c) {
-        texts[size_t(c)] = pUser->GetColumnText(m_columns[c].nField, now);
-        if (texts[size_t(c)] != row.texts.At(c))
+        texts[size_t(c)] = UserText(row, *pStatus, int(c), now);
+        // A row never shown has no texts to compare with: what it would have
+        // shown is made from the status it had.
+        if (row.bTexts ? texts[size_t(c)] != row.texts.At(c)
+                       : texts[size_t(c)] != UserText(row, *row.pStatus, int(c), row.nNow))
             changedTexts |= 1u << c;
     }
-    if (changedTexts)
+    row.pStatus = std::move(pStatus);
+    row.nNow = now;
+    row.bUpgradePending = bPending;
+    if (changedTexts && row.bTexts)
         row.texts.Assign(texts.data(), m_columns.size());
     changed |= changedTexts;
     NoteUserState(row);
@@ -280,7 +320,7 @@ void CUserListModel::NoteUserState(const Row &row)
     else
         m_failedUsers.remove(pUser);
     const int nConnected = ConnectedColumn();
-    if (nConnected >= 0 && IsConnectionAnswer(row.texts.At(nConnected)))
+    if (nConnected >= 0 && ShowsConnection(*row.pStatus, row.nNow))
         m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1, pUser);
     // Superseded entries pile up as statuses change; start afresh now and
     // then rather than let them grow without bound.
@@ -476,7 +516,7 @@ void CUserListModel::RebuildExpiries()
     if (nConnected < 0)
         return;
     for (const std::unique_ptr<Row> &pRow : m_rows)
-        if (const Row &row = *pRow; row.object.IsUser() && IsConnectionAnswer(row.texts.At(nConnected)))
+        if (const Row &row = *pRow; row.object.IsUser() && ShowsConnection(*row.pStatus, row.nNow))
             m_expiries.emplace(row.pStatus->logonTime + CUser::kConnectedWindow + 1,
                                row.object.GetUser());
 }
@@ -511,7 +551,7 @@ int CUserListModel::CompareRows(int nRowA, int nRowB, int nColumn) const
     const int nField = GetField(nColumn);
     switch (CSortKey::KindOf(nField)) {
     case CSortKey::Kind::Text:
-        return CSortKey::CompareTexts(a.texts.At(nColumn), b.texts.At(nColumn));
+        return CSortKey::CompareTexts(CellText(a, nColumn), CellText(b, nColumn));
     case CSortKey::Kind::Time:
     case CSortKey::Kind::Number: {
         const qint64 ka = CSortKey::NumberKey(*a.pStatus, nField);
@@ -544,13 +584,18 @@ void CUserListModel::Sort(int nColumn, bool bReversed)
     const int nField = GetField(nColumn);
     const CSortKey::Kind kind = CSortKey::KindOf(nField);
     if (kind == CSortKey::Kind::Text) {
+        // Every row's key, shown or not; a key may refer to its cell text,
+        // so the texts are held until the sort is done.
+        std::vector<QByteArray> cells;
         std::vector<QByteArray> texts;
         std::vector<CSortKey::Packed> keys;
+        cells.reserve(m_rows.size() - order.size());
         texts.reserve(m_rows.size() - order.size());
         keys.reserve(m_rows.size() - order.size());
         for (size_t i = 0; i < m_rows.size(); ++i)
             if (m_rows[i]->object.IsUser()) {
-                texts.push_back(CSortKey::TextKey(m_rows[i]->texts.At(nColumn)));
+                cells.push_back(CellText(*m_rows[i], nColumn));
+                texts.push_back(CSortKey::TextKey(cells.back()));
                 keys.push_back(CSortKey::Packed::Make(texts.back(), int(i)));
             }
         std::sort(keys.begin(), keys.end());

@@ -20,10 +20,12 @@ struct CUserStatus;
 
 // The rows of the user list: one per user and one per recipient group, in
 // the list's own order (new users at the end, new groups at the top, until
-// the next sort). Each row keeps the texts it shows and the status they were
-// made from, so that a refresh compares instead of redrawing: a row whose
-// user reports the same status is not touched, and of a changed row only
-// the cells whose text changed are announced.
+// the next sort). Each row keeps the status it shows and, once the row has
+// been asked for them, its texts, so that a refresh compares instead of
+// redrawing: a row whose user reports the same status is not touched, and
+// of a changed row only the cells whose text changed are announced. A first
+// fill costs what the rows' statuses cost; texts are made for the rows that
+// are shown (and sort keys for all rows when a sort asks).
 //
 // Users and groups belong to the document; a row only points at them.
 class CUserListModel : public QAbstractTableModel
@@ -122,7 +124,12 @@ private:
 
     std::unique_ptr<Row> MakeUserRow(CUser *pUser, qint64 now);
     std::unique_ptr<Row> MakeGroupRow(CGroup *pGroup) const;
-    void FillUserTexts(Row &row, qint64 now);
+    void TakeUserStatus(Row &row, qint64 now);
+    QByteArray UserText(const Row &row, const CUserStatus &status, int nColumn, qint64 now) const;
+    // Makes and keeps a user row's texts when it has none yet.
+    void MakeTexts(const Row &row) const;
+    // A cell's text, kept or made for the moment.
+    QByteArray CellText(const Row &row, int nColumn) const;
     // Updates row nRow from its user; returns whether anything changed.
     bool RefreshRow(int nRow, bool bForce, qint64 now);
     void NoteUserState(const Row &row);
