@@ -4,11 +4,14 @@
 #include "framework/CStringTable.h"
 #include "framework/ResourceIds.h"
 #include "groups/CGroupNames.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "store/CAdminDoc.h"
+#include "store/CBulkWriter.h"
 #include "store/CGroup.h"
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
+#include "uilib/CBulkProgressDlg.h"
 #include "ui_CApplyGroupsDlg.h"
 
 #include <QListWidgetItem>
@@ -75,7 +78,8 @@ QList<CUser *> CApplyGroupsDlg::SelectedUsers() const
 void CApplyGroupsDlg::Refresh(bool bRebuild)
 {
     m_refreshTimer.stop();
-    if (!m_pDoc)
+    // While Apply writes, the users' groups belong to its threads.
+    if (!m_pDoc || m_bApplying)
         return;
     const QList<CUser *> users = SelectedUsers();
     for (auto it = users.crbegin(); it != users.crend(); ++it)
@@ -146,21 +150,76 @@ void CApplyGroupsDlg::OnApply()
     // Logins added to Users.ini since the last refresh become members here,
     // instead of staying unknown in the groups about to be rewritten.
     m_pDoc->LoadRoster();
+    // Copies of the groups, in the order of the list: the pool's threads
+    // must not read the document's objects while the list refreshes.
+    std::vector<CGroup> groups;
+    for (const QByteArray &name : std::as_const(checked))
+        if (const CGroup *pGroup = m_pDoc->FindGroup(name))
+            groups.push_back(*pGroup);
+    // The last selected user first, as always.
+    const QList<CUser *> order(users.crbegin(), users.crend());
+    // Users whose file already has a group of a checked name: the
+    // administrator is asked about those below, one by one.
+    std::vector<char> asks(size_t(order.size()), 0);
+    const CAdminDoc *pDoc = m_pDoc;
+    CBulkWriter writer(
+        order.size(),
+        [&order, &groups, &asks, pDoc](qsizetype i) {
+            CUser *pUser = order.at(i);
+            // The client edits its own groups too: apply to what the file
+            // holds now, not to what it held when the checks were shown.
+            pUser->LoadGroups(*pDoc);
+            for (const CGroup &group : groups) {
+                if (CGroupNames::Find(pUser->GetGroups(), group.GetName())) {
+                    asks[size_t(i)] = 1;
+                    return ProfileResult::Success();
+                }
+                pUser->AddGroup(std::make_unique<CGroup>(group));
+            }
+            return pUser->SaveGroups();
+        },
+        CBulkProgressDlg::FilesInFlight());
+    m_bApplying = true;
+    CBulkProgressDlg::Run(this, tr("Apply groups"), tr("Applying the groups to the users' files..."),
+                          writer);
+    m_bApplying = false;
+
     QStringList failures;
-    for (auto it = users.crbegin(); it != users.crend(); ++it) {
-        CUser *pUser = *it;
-        // The client edits its own groups too: apply to what the file holds
-        // now, not to what it held when the checks were shown.
-        pUser->LoadGroups(*m_pDoc);
-        for (const QByteArray &name : std::as_const(checked))
-            if (const CGroup *pGroup = m_pDoc->FindGroup(name))
-                ApplyGroup(pUser, *pGroup);
-        if (const ProfileResult result = pUser->SaveGroups(); !result)
+    QStringList written;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        CUser *pUser = order[i];
+        const CBulkWriter::Item &item = writer.GetItems()[size_t(i)];
+        ProfileResult result = item.result;
+        if (item.state == CBulkWriter::State::NotStarted)
+            continue;
+        if (asks[size_t(i)] && m_pDoc) {
+            pUser->LoadGroups(*m_pDoc);
+            for (const CGroup &group : groups)
+                ApplyGroup(pUser, group);
+            result = pUser->SaveGroups();
+        }
+        if (result)
+            written.append(CodePage::Decode(pUser->GetLogin()));
+        else
             failures.append(result.message);
     }
+    const qsizetype nNotStarted = writer.CountIn(CBulkWriter::State::NotStarted);
+    CBulkProgressDlg::ShowStatusLine(parentWidget(),
+                                     CBulkProgressDlg::Summary(tr("Groups applied to"),
+                                                               written.size(), failures.size(),
+                                                               nNotStarted));
+    QString csText;
+    if (nNotStarted > 0)
+        csText = CBulkProgressDlg::CancelMessage(tr("The groups"), written, nNotStarted);
     if (!failures.isEmpty())
-        CAppMessageBox::Error(this, tr("The groups of some users could not be saved:\n\n%1")
-                                        .arg(failures.join(QLatin1Char('\n'))));
+        csText += (csText.isEmpty() ? QString() : QStringLiteral("\n\n"))
+                  + tr("The groups of some users could not be saved:\n\n%1")
+                        .arg(failures.join(QLatin1Char('\n')));
+    if (!csText.isEmpty())
+        CAppMessageBox::Error(this, csText);
+    // A selection change while the files were written is seen now.
+    if (isVisible())
+        m_refreshTimer.start();
 }
 
 void CApplyGroupsDlg::ApplyGroup(CUser *pUser, const CGroup &group)

@@ -53,6 +53,9 @@ public:
     void Refresh(bool bRebuild);
     // "Apply": gives every selected user a copy of each checked group, asks
     // before touching a group of the same name, and saves each user's file.
+    // The files are read and written several at a time behind a progress
+    // dialog that can cancel between users; users to be asked about are
+    // done after, one by one.
     void OnApply();
 
 public Q_SLOTS:
@@ -75,4 +78,5 @@ private:
     QList<QByteArray> m_builtNames;
     // Several selection changes in a row (a click, a range) make one refresh.
     QTimer m_refreshTimer;
+    bool m_bApplying = false;
 };

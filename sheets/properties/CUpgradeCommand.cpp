@@ -3,8 +3,10 @@
 #include "framework/CPropertySheet.h"
 #include "platform/CodePage.h"
 #include "sheets/properties/CUpgradeWnd.h"
+#include "store/CBulkWriter.h"
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
+#include "uilib/CBulkProgressDlg.h"
 #include "view/CAdminView.h"
 
 int CUpgradeCommand::OnActionsUpgrade(CAdminView *pView)
@@ -19,33 +21,48 @@ int CUpgradeCommand::OnActionsUpgrade(CAdminView *pView)
         return nResult;
     // The rows are read now, after the sheet: the list went on refreshing
     // underneath it.
-    QList<CUser *> users;
-    if (pView->GetSelectedUsers(users) == 0)
+    QList<CUser *> selected;
+    if (pView->GetSelectedUsers(selected) == 0)
         return nResult;
-    const QStringList problems = SendRequests(users, pPage->GetRequestValue());
-    for (CUser *pUser : std::as_const(users))
-        pView->UpdateUserRow(pUser, false);
-    if (!problems.isEmpty())
-        CAppMessageBox::Error(pView, ProblemMessage(problems));
-    return nResult;
-}
-
-QStringList CUpgradeCommand::SendRequests(const QList<CUser *> &users, const QByteArray &value)
-{
+    QList<CUser *> users;
+    for (CUser *pUser : std::as_const(selected))
+        if (pUser)
+            users.append(pUser);
+    const QByteArray value = pPage->GetRequestValue();
+    CBulkWriter writer(users.size(),
+                       [&users, value](qsizetype i) { return users.at(i)->RequestUpgrade(value); },
+                       CBulkProgressDlg::FilesInFlight());
+    CBulkProgressDlg::Run(pView->window(), QStringLiteral("Upgrade"),
+                          QStringLiteral("Writing the upgrade request into the users' files..."),
+                          writer);
     QStringList problems;
-    for (CUser *pUser : users) {
-        if (!pUser)
-            continue;
-        const ProfileResult result = pUser->RequestUpgrade(value);
-        if (result) {
+    QStringList written;
+    for (qsizetype i = 0; i < users.size(); ++i) {
+        CUser *pUser = users[i];
+        const CBulkWriter::Item &item = writer.GetItems()[size_t(i)];
+        if (item.state == CBulkWriter::State::Written) {
             // Only a request the client can find is worth waiting for.
             pUser->MarkUpgradeRequested();
-        } else {
+            written.append(CodePage::Decode(pUser->GetLogin()));
+        } else if (item.state == CBulkWriter::State::Failed) {
             problems.append(QStringLiteral("%1: %2").arg(CodePage::Decode(pUser->GetLogin()),
-                                                         result.message));
+                                                         item.result.message));
         }
+        pView->UpdateUserRow(pUser, false);
     }
-    return problems;
+    const qsizetype nNotStarted = writer.CountIn(CBulkWriter::State::NotStarted);
+    CBulkProgressDlg::ShowStatusLine(
+        pView, CBulkProgressDlg::Summary(QStringLiteral("Upgrade requested for"), written.size(),
+                                         problems.size(), nNotStarted));
+    QString csText;
+    if (nNotStarted > 0)
+        csText = CBulkProgressDlg::CancelMessage(QStringLiteral("The upgrade request"), written,
+                                                 nNotStarted);
+    if (!problems.isEmpty())
+        csText += (csText.isEmpty() ? QString() : QStringLiteral("\n\n")) + ProblemMessage(problems);
+    if (!csText.isEmpty())
+        CAppMessageBox::Error(pView, csText);
+    return nResult;
 }
 
 QString CUpgradeCommand::ProblemMessage(const QStringList &problems)

@@ -20,14 +20,12 @@ public:
 
     // Runs the Upgrade sheet; after OK writes the request for every selected
     // user (a selected group row stands for its members, each user once)
-    // and refreshes their rows. Requests that could not be written are
-    // named in one message at the end. Answers IDOK or IDCANCEL.
+    // and refreshes their rows. The files are written several at a time
+    // behind a progress dialog that can cancel between files; the status
+    // bar sums up, and requests that could not be written (and, after a
+    // cancel, those that were) are named in one message at the end.
+    // Answers IDOK or IDCANCEL.
     static int OnActionsUpgrade(CAdminView *pView);
-
-    // Writes value as the upgrade request of each user and marks each user
-    // whose request was written. Returns one line per user whose request
-    // could not be written, saying why.
-    static QStringList SendRequests(const QList<CUser *> &users, const QByteArray &value);
 
     // The message naming the problems; empty when there are none.
     static QString ProblemMessage(const QStringList &problems);

@@ -10,6 +10,7 @@
 #include "sheets/restrictions/CSettingSendOptionsWnd.h"
 #include "store/CUser.h"
 #include "uilib/CAppMessageBox.h"
+#include "uilib/CBulkProgressDlg.h"
 
 #include <QHash>
 #include <QSet>
@@ -85,26 +86,48 @@ CRestrictionPage *CRestrictionsSheet::GetRestrictionPage(int nGroup) const
     return CRestrictions::IsValidGroup(nGroup) ? m_pPages[nGroup] : nullptr;
 }
 
-QStringList CRestrictionsSheet::ApplyRequests()
+CBulkWriter::Task CRestrictionsSheet::RequestTask() const
 {
-    QStringList problems = m_readProblems;
-    QHash<const CUser *, bool> failed;
+    // The pages' words are copied here: the pool's threads read them while
+    // the sheet's widgets stay on the user-interface thread.
+    std::vector<std::pair<int, QList<quint32>>> requests;
     for (int nGroup = 0; nGroup < CRestrictions::GroupCount; ++nGroup) {
         const CRestrictionPage *pPage = m_pPages[nGroup];
-        if (!pPage || !pPage->WasShown())
-            continue;
-        const QList<quint32> &restrictions = pPage->GetRestrictions();
-        for (int i = 0; i < m_users.size() && i < restrictions.size(); ++i) {
-            CUser *pUser = m_users[i];
-            const ProfileResult result = pUser->SetRequestedRestrictions(
-                nGroup, CRestrictions::RequestedHalf(restrictions[i]));
-            if (!result && !failed.value(pUser)) {
-                failed.insert(pUser, true);
-                problems.append(QStringLiteral("%1: %2").arg(LoginText(pUser), result.message));
-            }
-        }
+        if (pPage && pPage->WasShown())
+            requests.emplace_back(nGroup, pPage->GetRestrictions());
     }
+    return [users = m_users, requests = std::move(requests)](qsizetype nUser) {
+        CUser *pUser = users[nUser];
+        ProfileResult first = ProfileResult::Success();
+        for (const auto &[nGroup, restrictions] : requests) {
+            if (nUser >= restrictions.size())
+                continue;
+            const ProfileResult result = pUser->SetRequestedRestrictions(
+                nGroup, CRestrictions::RequestedHalf(restrictions[nUser]));
+            if (!result && first)
+                first = result;
+        }
+        return first;
+    };
+}
+
+QStringList CRestrictionsSheet::Problems(const CBulkWriter &writer) const
+{
+    QStringList problems = m_readProblems;
+    const std::vector<CBulkWriter::Item> &items = writer.GetItems();
+    for (size_t i = 0; i < items.size() && qsizetype(i) < m_users.size(); ++i)
+        if (items[i].state == CBulkWriter::State::Failed)
+            problems.append(
+                QStringLiteral("%1: %2").arg(LoginText(m_users[qsizetype(i)]), items[i].result.message));
     return problems;
+}
+
+QStringList CRestrictionsSheet::ApplyRequests(int nInFlight)
+{
+    CBulkWriter writer(m_users.size(), RequestTask(), nInFlight);
+    writer.Start();
+    writer.Wait();
+    return Problems(writer);
 }
 
 QString CRestrictionsSheet::ProblemMessage(const QStringList &problems)
@@ -126,14 +149,39 @@ QString CRestrictionsSheet::ProblemMessage(const QStringList &problems)
 void CRestrictionsSheet::Run(QWidget *parent, const QList<CUser *> &users)
 {
     QStringList problems;
+    QString csStatus;
+    QString csCancelled;
     {
         CRestrictionsSheet sheet(users, parent);
         if (sheet.DoModal() != IDOK)
             return;
-        problems = sheet.ApplyRequests();
+        const QList<CUser *> &written = sheet.GetUsers();
+        CBulkWriter writer(written.size(), sheet.RequestTask(),
+                           CBulkProgressDlg::FilesInFlight());
+        CBulkProgressDlg::Run(parent, QStringLiteral("Restrictions"),
+                              QStringLiteral("Sending the restrictions to the users' files..."),
+                              writer);
+        problems = sheet.Problems(writer);
+        const qsizetype nNotStarted = writer.CountIn(CBulkWriter::State::NotStarted);
+        csStatus = CBulkProgressDlg::Summary(
+            QStringLiteral("Restrictions sent to"), writer.CountIn(CBulkWriter::State::Written),
+            writer.CountIn(CBulkWriter::State::Failed) + sheet.GetReadProblems().size(),
+            nNotStarted);
+        if (nNotStarted > 0) {
+            QStringList names;
+            for (qsizetype i = 0; i < written.size(); ++i)
+                if (writer.GetItems()[size_t(i)].state == CBulkWriter::State::Written)
+                    names.append(LoginText(written[i]));
+            csCancelled = CBulkProgressDlg::CancelMessage(QStringLiteral("The restrictions"),
+                                                          names, nNotStarted);
+        }
     }
     // The sheet is gone before the message comes, so the message does not
     // sit over a sheet that no longer does anything.
+    CBulkProgressDlg::ShowStatusLine(parent, csStatus);
+    QString csText = csCancelled;
     if (!problems.isEmpty())
-        CAppMessageBox::Exclamation(parent, ProblemMessage(problems));
+        csText += (csText.isEmpty() ? QString() : QStringLiteral("\n\n")) + ProblemMessage(problems);
+    if (!csText.isEmpty())
+        CAppMessageBox::Exclamation(parent, csText);
 }

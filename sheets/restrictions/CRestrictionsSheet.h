@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CPropertySheet.h"
+#include "store/CBulkWriter.h"
 #include "store/CRestrictions.h"
 
 #include <QList>
@@ -42,10 +43,16 @@ public:
     const QList<CUser *> &GetUsers() const { return m_users; }
     CRestrictionPage *GetRestrictionPage(int nGroup) const;
 
-    // After OK: hands each opened page's requests to the store, restriction
-    // group by restriction group, user by user. Returns one line per user for
-    // whom something could not be read or written, each user once.
-    QStringList ApplyRequests();
+    // After OK: hands each opened page's requests to the store, user by
+    // user, nInFlight users' files at a time. Returns one line per user for
+    // whom something could not be read or written, each user once, in the
+    // users' order.
+    QStringList ApplyRequests(int nInFlight = 1);
+    // The write of each user's requests, for a CBulkWriter over GetUsers():
+    // every opened page's group in page order, the first failure returned.
+    CBulkWriter::Task RequestTask() const;
+    // The lines of ApplyRequests for a writer that ran RequestTask().
+    QStringList Problems(const CBulkWriter &writer) const;
     // The users whose restrictions could not be read when the sheet was built.
     QStringList GetReadProblems() const { return m_readProblems; }
 

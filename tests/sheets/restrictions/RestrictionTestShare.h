@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QHash>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,16 +69,25 @@ public:
         return lines.join(';');
     }
 
-    // Counts the files each write replaces, by path, from now on.
+    // Counts the files each write replaces, by path, from now on. Writes
+    // may come from several threads at once.
     void CountReplacements()
     {
+        QMutexLocker lock(&m_mutex);
         m_replacements.clear();
-        PlatformTestHooks::SetBeforeReplace(
-            [this](const QString &path) { m_replacements[path] += 1; });
+        PlatformTestHooks::SetBeforeReplace([this](const QString &path) {
+            QMutexLocker lock(&m_mutex);
+            m_replacements[path] += 1;
+        });
     }
-    int Replacements(const QByteArray &login) const { return m_replacements.value(Path(login)); }
+    int Replacements(const QByteArray &login) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_replacements.value(Path(login));
+    }
     int TotalReplacements() const
     {
+        QMutexLocker lock(&m_mutex);
         int total = 0;
         for (int count : m_replacements)
             total += count;
@@ -89,5 +99,6 @@ public:
 private:
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<CUser>> m_users;
+    mutable QMutex m_mutex;
     QHash<QString, int> m_replacements;
 };

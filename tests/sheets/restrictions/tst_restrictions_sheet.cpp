@@ -6,6 +6,7 @@
 #include "sheets/restrictions/CRestrictionsSheet.h"
 #include "sheets/restrictions/CThreeStateCheckBox.h"
 #include "uilib/CAppMessageBox.h"
+#include "uilib/CBulkProgressDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,8 +15,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QLabel>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 namespace {
 
@@ -283,6 +288,77 @@ private Q_SLOTS:
         QCOMPARE(share.TotalReplacements(), kUsers / 2);
         for (int i = 0; i < kUsers; i += 2)
             QCOMPARE(share.Replacements("user" + QByteArray::number(i)), 1);
+    }
+
+    void cancelledWriteNamesWhatWasWritten()
+    {
+        // More users than files in flight. Every write holds just before it
+        // replaces its file until Cancel has been pressed on the progress
+        // dialog: the writes already started finish, the others never start.
+        constexpr int kUsers = 3 * CBulkWriter::kDefaultInFlight;
+        RestrictionTestShare share;
+        QList<CUser *> selection;
+        QHash<QByteArray, QByteArray> before;
+        for (int i = 0; i < kUsers; ++i) {
+            const QByteArray login = "user" + QByteArray::number(i);
+            selection.append(share.AddUser(login, ""));
+            before.insert(login, share.Read(login));
+        }
+        std::mutex mutex;
+        std::condition_variable cancelled;
+        bool bPosted = false;
+        bool bCancelled = false;
+        QString csCount;
+        PlatformTestHooks::SetBeforeReplace([&](const QString &) {
+            std::unique_lock lock(mutex);
+            if (!std::exchange(bPosted, true)) {
+                QMetaObject::invokeMethod(qApp, [&] {
+                    for (QWidget *pWindow : QApplication::topLevelWidgets())
+                        if (auto *pDlg = qobject_cast<CBulkProgressDlg *>(pWindow)) {
+                            pDlg->adjustSize();
+                            const QString shots = qEnvironmentVariable("CORVANE_SCREENSHOTS");
+                            if (!shots.isEmpty())
+                                pDlg->grab().save(shots + QStringLiteral("/bulk-progress.png"));
+                            pDlg->findChild<QPushButton *>(QStringLiteral("cancel"))->click();
+                            csCount = pDlg->findChild<QLabel *>(QStringLiteral("count"))->text();
+                        }
+                    std::lock_guard lock(mutex);
+                    bCancelled = true;
+                    cancelled.notify_all();
+                }, Qt::QueuedConnection);
+            }
+            cancelled.wait_for(lock, std::chrono::minutes(1), [&] { return bCancelled; });
+        });
+        const QString message = RunCommand(selection, [](CRestrictionsSheet *sheet) {
+            Click(sheet, "1:1030:2"); // from allowed, past mixed, to forbidden
+            PressOk(sheet);
+        });
+        PlatformTestHooks::SetBeforeReplace(nullptr);
+
+        QVERIFY2(csCount.contains(QStringLiteral(" of %1 users").arg(kUsers)), qPrintable(csCount));
+        QStringList written;
+        for (const CUser *pUser : std::as_const(selection)) {
+            const QByteArray login = pUser->GetLogin();
+            const bool bNamed = message.contains(QRegularExpression(
+                QStringLiteral("\\n%1(\\n|$)").arg(QString::fromLatin1(login))));
+            if (share.Requests(login) == "canusealarm=0") {
+                written.append(QString::fromLatin1(login));
+                QVERIFY2(bNamed, qPrintable(login + " was written but not named:\n" + message));
+            } else {
+                // Not a byte changed, and not named as written.
+                QCOMPARE(share.Read(login), before.value(login));
+                QVERIFY2(!bNamed, qPrintable(login + " was named but not written:\n" + message));
+            }
+        }
+        QVERIFY(!written.isEmpty());
+        QVERIFY(written.size() <= CBulkWriter::kDefaultInFlight);
+        QCOMPARE(CBulkProgressDlg::Summary(QStringLiteral("Restrictions sent to"), 998, 2, 0),
+                 QStringLiteral("Restrictions sent to 998 users; 2 could not be written"));
+        QCOMPARE(CBulkProgressDlg::Summary(QStringLiteral("Restrictions sent to"), 1, 0, 23),
+                 QStringLiteral("Restrictions sent to 1 user; cancelled, 23 left unchanged"));
+        QVERIFY2(message.contains(QStringLiteral("The files of %1 users were not touched")
+                                      .arg(kUsers - written.size())),
+                 qPrintable(message));
     }
 
     void pagesFitTheirLabelsAndMarkers()
