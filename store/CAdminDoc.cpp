@@ -144,16 +144,22 @@ std::shared_ptr<const ProfileFile> CAdminDoc::ReadRoster(const QString &director
     std::vector<CUser *> added;
     if (!failed) {
         const qsizetype section = usersIni->FindSection(kUsers);
+        const CUser::StatusSections sections(*usersIni);
         QHash<QByteArray, CUser *> seen; // duplicates among the new logins
         for (const QByteArray &login : usersIni->Keys(kUsers)) {
             if (m_userIndex.contains(login) || seen.contains(login))
                 continue; // the first entry's full name stays
             const std::optional<QByteArrayView> fullName = usersIni->ValueView(section, login);
             auto *user = new CUser(login, fullName ? fullName->toByteArray() : QByteArray());
+            // A new user arrives with its status, so that its row is made
+            // once, not made and then changed.
+            user->ReadStatus(*usersIni, sections);
             added.push_back(user);
             seen.insert(login, user);
         }
     }
+    // The rest of the pass reads the users known before.
+    users = m_allUsers;
     {
         std::lock_guard lock(m_rosterMutex);
         m_allUsers.insert(m_allUsers.end(), added.cbegin(), added.cend());
@@ -171,10 +177,7 @@ std::shared_ptr<const ProfileFile> CAdminDoc::ReadRoster(const QString &director
     }
     m_rosterRead.notify_all();
     Q_EMIT RosterPassRead(QPrivateSignal());
-    if (failed)
-        return nullptr;
-    users = m_allUsers;
-    return usersIni;
+    return failed ? nullptr : usersIni;
 }
 
 void CAdminDoc::ApplyRoster()

@@ -410,6 +410,39 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
     }
 
+    void refreshLeavesTheRosterToTheReader()
+    {
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n[Logon]\r\nalice=1000\r\n");
+        CAdminDoc doc;
+        QVERIFY(doc.OnNewDocument(m_dir->path()));
+        doc.WaitForStatusReaders();
+        QCoreApplication::processEvents();
+        QSignalSpy grew(&doc, &CAdminDoc::RosterGrew);
+
+        // bob arrives; before the document's thread has taken him, his
+        // logon changes again: the second pass reads him too.
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\n[Logon]\r\n"
+                                   "alice=1000\r\nbob=2000\r\n");
+        QVERIFY(doc.RefreshRoster());
+        doc.WaitForStatusReaders();
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\n[Logon]\r\n"
+                                   "alice=1000\r\nbob=30000\r\n"); // another size: same-tick writes still differ
+        QVERIFY(doc.RefreshRoster());
+        doc.WaitForStatusReaders();
+        QCOMPARE(doc.GetUsers().size(), 1); // nothing taken yet
+        QCOMPARE(grew.count(), 0);
+        CUser *bob = doc.FindUser("bob");
+        QVERIFY(bob);
+        QCOMPARE(bob->GetLogonTime(), 30000);
+
+        QCoreApplication::processEvents();
+        QCOMPARE(Logins(doc), (QList<QByteArray>{"alice", "bob"}));
+        QCOMPARE(doc.GetUsers().last(), bob);
+        QCOMPARE(grew.count(), 1);
+        QCOMPARE(grew.at(0), (QList<QVariant>{1, 1}));
+        QVERIFY(!doc.RefreshRoster()); // unchanged since
+    }
+
     void newDirectoryAddsItsUsers()
     {
         WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\n");
