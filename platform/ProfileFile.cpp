@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -187,7 +188,8 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
 
     f.m_sections.push_back(Section{});
     f.m_sectionKeys.push_back({0, 0});
-    f.m_keys.reserve(size_t(n / 24 + 1));
+    // One key at most per line: room for that many, and no more.
+    f.m_keys.reserve(size_t(std::count(d, d + n, '\n') + 1));
     qsizetype lineIndex = 0;
     LineEnds ends(d, n);
     for (qsizetype pos = 0; pos < n; ++lineIndex) {
@@ -205,13 +207,13 @@ ProfileFile ProfileFile::Parse(const QByteArray &bytes)
             f.m_sectionKeys.push_back({qsizetype(f.m_keys.size()), 0});
         } else if (line.kind == Line::Kind::Key && f.m_sections.size() > 1) {
             Key key;
-            key.nameBegin = line.nameBegin;
+            key.nameBegin = quint32(line.nameBegin);
             key.nameLength = quint32(line.nameEnd - line.nameBegin);
             const qsizetype vb = line.valueBegin + (line.quoted ? 1 : 0);
             const qsizetype ve = line.valueEnd - (line.quoted ? 1 : 0);
-            key.valueBegin = vb;
+            key.valueBegin = quint32(vb);
             key.valueLength = quint32(CutAtNul(d, vb, ve) - vb);
-            key.line = lineIndex;
+            key.line = quint32(lineIndex);
             f.m_keys.push_back(key);
         }
     }

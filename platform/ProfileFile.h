@@ -122,11 +122,13 @@ public:
 
 private:
     // A key line of a searched section, as lookups need it.
+    // 32-bit offsets (a file of 4 GiB is refused): a large roster holds
+    // hundreds of thousands of these.
     struct Key
     {
-        qsizetype nameBegin = 0;
-        qsizetype valueBegin = 0; // unquoted, and its length up to a NUL
-        qsizetype line = 0;
+        quint32 nameBegin = 0;
+        quint32 valueBegin = 0; // unquoted, and its length up to a NUL
+        quint32 line = 0;
         quint32 nameLength = 0;
         quint32 valueLength = 0;
     };

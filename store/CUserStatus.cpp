@@ -1,7 +1,9 @@
 #include "store/CUserStatus.h"
 
+#include <QList>
 #include <algorithm>
 #include <limits>
+#include <mutex>
 
 int CrtAtoi(QByteArrayView text)
 {
@@ -35,6 +37,24 @@ quint16 VersionField(QByteArrayView field)
     return value == -1 ? 0 : quint16(value);
 }
 
+// Languages are a handful of texts shared by thousands of users: each is
+// held once. Past a bound (a roster of made-up names) texts are no longer
+// pooled, just kept.
+QByteArray SharedLanguage(QByteArrayView text)
+{
+    static std::mutex mutex;
+    static QList<QByteArray> pool;
+    constexpr qsizetype kMaxPooled = 64;
+    std::lock_guard lock(mutex);
+    for (const QByteArray &language : std::as_const(pool))
+        if (language == text)
+            return language;
+    QByteArray language = text.toByteArray();
+    if (pool.size() < kMaxPooled)
+        pool.append(language);
+    return language;
+}
+
 } // namespace
 
 void CUserStatus::ApplyInfos(QByteArrayView infos)
@@ -54,7 +74,7 @@ void CUserStatus::ApplyInfos(QByteArrayView infos)
             case 3: oldBuild = VersionField(field); break;
             case 5:
                 if (language != field) // an unchanged language stays shared
-                    language = field.toByteArray();
+                    language = SharedLanguage(field);
                 break;
             case 6: lastInstallTime = qMax(0, CrtAtoi(field)); break;
             case 7: os = quint16(CrtAtoi(field)); break;

@@ -42,6 +42,33 @@ bool ShowsConnection(const CUserStatus &status, qint64 now)
     return status.logonTime != 0 && now - status.logonTime <= CUser::kConnectedWindow;
 }
 
+// "-", "Yes" or "No" as 0, 1, 2.
+int ConnectionAnswer(const CUserStatus &status, qint64 now)
+{
+    if (!ShowsConnection(status, now))
+        return 0;
+    return status.logonTime > status.logoffTime ? 1 : 2;
+}
+
+// Whether a user field's text may differ between two statuses: the fields
+// each column is made from, compared without making the texts.
+bool FieldMayDiffer(int nField, const CUserStatus &a, qint64 nowA, const CUserStatus &b,
+                    qint64 nowB)
+{
+    switch (nField) {
+    case CUser::ColLogon: return a.logonTime != b.logonTime;
+    case CUser::ColLogoff: return a.logoffTime != b.logoffTime;
+    case CUser::ColConnected: return ConnectionAnswer(a, nowA) != ConnectionAnswer(b, nowB);
+    case CUser::ColVersion: return a.version != b.version || a.build != b.build;
+    case CUser::ColOldVersion: return a.oldVersion != b.oldVersion || a.oldBuild != b.oldBuild;
+    case CUser::ColLevel: return a.level != b.level;
+    case CUser::ColOS: return a.os != b.os;
+    case CUser::ColLanguage: return a.language != b.language;
+    case CUser::ColLastInstall: return a.lastInstallTime != b.lastInstallTime;
+    default: return false; // login and full name do not change
+    }
+}
+
 } // namespace
 
 struct CUserListModel::Row
@@ -291,21 +318,26 @@ bool CUserListModel::RefreshRow(int nRow, bool bForce, qint64 now)
         row.nImage = nImage;
         changed |= 1u;
     }
-    std::array<QByteArray, kMaxColumns> texts;
     quint32 changedTexts = 0;
-    for (qsizetype c = 0; c < m_columns.size(); ++c) {
-        texts[size_t(c)] = UserText(row, *pStatus, int(c), now);
-        // A row never shown has no texts to compare with: what it would have
-        // shown is made from the status it had.
-        if (row.bTexts ? texts[size_t(c)] != row.texts.At(c)
-                       : texts[size_t(c)] != UserText(row, *row.pStatus, int(c), row.nNow))
-            changedTexts |= 1u << c;
+    if (row.bTexts) {
+        std::array<QByteArray, kMaxColumns> texts;
+        for (qsizetype c = 0; c < m_columns.size(); ++c) {
+            texts[size_t(c)] = UserText(row, *pStatus, int(c), now);
+            if (texts[size_t(c)] != row.texts.At(c))
+                changedTexts |= 1u << c;
+        }
+        if (changedTexts)
+            row.texts.Assign(texts.data(), m_columns.size());
+    } else {
+        // A row never shown has no texts to compare, and needs none made:
+        // its cells whose fields changed are announced.
+        for (qsizetype c = 0; c < m_columns.size(); ++c)
+            if (FieldMayDiffer(m_columns[c].nField, *row.pStatus, row.nNow, *pStatus, now))
+                changedTexts |= 1u << c;
     }
     row.pStatus = std::move(pStatus);
     row.nNow = now;
     row.bUpgradePending = bPending;
-    if (changedTexts && row.bTexts)
-        row.texts.Assign(texts.data(), m_columns.size());
     changed |= changedTexts;
     NoteUserState(row);
     AnnounceChanges(nRow, changed);
