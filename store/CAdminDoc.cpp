@@ -101,7 +101,10 @@ bool CAdminDoc::RosterChanged()
 
 void CAdminDoc::LoadRoster()
 {
-    const quint64 pass = StartRosterPass();
+    StartRosterPass();
+    // Also when Users.ini has not changed since: a pass a refresh started
+    // may still be reading it, and its users are to be in place too.
+    const quint64 pass = m_rosterPasses;
     if (pass == 0)
         return;
     {

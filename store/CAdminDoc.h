@@ -61,7 +61,8 @@ public:
     bool RosterChanged();
     // When Users.ini changed (or a reload is pending after a read error),
     // adds the logins not yet in the roster and starts a status pass.
-    // Returns once the new users are in the roster.
+    // Returns once the new users are in the roster, those of a pass a
+    // refresh started before included.
     void LoadRoster();
     // The same without waiting: the reader reads Users.ini and the new
     // users arrive, with RosterGrew, from the event loop. True when a pass

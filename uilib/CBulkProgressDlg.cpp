@@ -143,9 +143,11 @@ QString CBulkProgressDlg::CancelMessage(const QString &what, const QStringList &
     return text;
 }
 
-void CBulkProgressDlg::ShowStatusLine(QWidget *parent, const QString &text)
+void CBulkProgressDlg::ShowStatusLine(QWidget *parent, const QString &text, int nMilliseconds)
 {
+    // A message, not the text at rest: the window keeps that current
+    // meanwhile, and it is what the bar says again once the line has been read.
     auto *pMain = qobject_cast<QMainWindow *>(parent ? parent->window() : nullptr);
     if (pMain && pMain->statusBar())
-        pMain->statusBar()->showMessage(text);
+        pMain->statusBar()->showMessage(text, nMilliseconds);
 }

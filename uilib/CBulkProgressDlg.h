@@ -43,8 +43,11 @@ public:
     // After a cancel: who keeps the change and how many were not touched.
     static QString CancelMessage(const QString &what, const QStringList &written,
                                  qsizetype notStarted);
-    // Shows text in the status bar of parent's main window, if it has one.
-    static void ShowStatusLine(QWidget *parent, const QString &text);
+    // Shows text in the status bar of parent's main window, if it has one,
+    // over the text at rest, which comes back after nMilliseconds.
+    static constexpr int kStatusLineTime = 15000;
+    static void ShowStatusLine(QWidget *parent, const QString &text,
+                               int nMilliseconds = kStatusLineTime);
 
     void SetDone(qsizetype done);
     bool IsCancelling() const { return m_bCancelling; }

@@ -206,7 +206,10 @@ QByteArrayView CUserListModel::GetCellView(int nRow, int nColumn) const
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return {};
-    return m_rows[size_t(nRow)]->texts.At(nColumn);
+    // A row never shown has no texts yet: the filter reads every row.
+    const Row &row = *m_rows[size_t(nRow)];
+    MakeTexts(row);
+    return row.texts.At(nColumn);
 }
 
 int CUserListModel::GetRowImage(int nRow) const

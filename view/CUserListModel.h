@@ -71,7 +71,8 @@ public:
     // The row of object, or -1.
     int FindRow(const CRowObject &object) const;
     QByteArray GetCellText(int nRow, int nColumn) const;
-    // The same without a copy; valid until the row changes.
+    // The same without a copy (the row's texts are made and kept if it has
+    // none yet); valid until the row changes.
     QByteArrayView GetCellView(int nRow, int nColumn) const;
     int GetRowImage(int nRow) const;
     int GetRowState(int nRow) const;

@@ -441,6 +441,13 @@ private Q_SLOTS:
         QCOMPARE(grew.count(), 1);
         QCOMPARE(grew.at(0), (QList<QVariant>{1, 1}));
         QVERIFY(!doc.RefreshRoster()); // unchanged since
+
+        // A load right after a refresh has started a pass, with the file
+        // unchanged since, still returns with that pass's users in place.
+        WriteFileBytes(UsersIni(), "[Users]\r\nalice=Alice\r\nbob=Bob\r\ncarl=Carl\r\n");
+        QVERIFY(doc.RefreshRoster());
+        doc.LoadRoster();
+        QCOMPARE(Logins(doc), (QList<QByteArray>{"alice", "bob", "carl"}));
     }
 
     void newDirectoryAddsItsUsers()
