@@ -20,6 +20,9 @@ namespace {
 
 using Op = PlatformTestHooks::Operation;
 constexpr int kReadAttempts = 8;
+// Files up to this size are rewritten in place, as the clients rewrite them;
+// larger ones are replaced by renaming a new file over them.
+constexpr qint64 kInPlaceLimit = 64 * 1024;
 
 qint64 Ns(const struct timespec &t)
 {
@@ -394,13 +397,14 @@ FileAccess::WriteResult Create(const QString &path, const QByteArray &bytes)
     return {};
 }
 
-qsizetype FirstDifference(const QByteArray &a, const QByteArray &b)
+// Bytes that read as one blank line (or nothing, for none).
+QByteArray BlankPadding(qsizetype size)
 {
-    const qsizetype n = qMin(a.size(), b.size());
-    qsizetype i = 0;
-    while (i < n && a.at(i) == b.at(i))
-        ++i;
-    return i;
+    if (size <= 0)
+        return {};
+    if (size == 1)
+        return QByteArrayLiteral("\n");
+    return QByteArray(size - 2, ' ') + "\r\n";
 }
 
 } // namespace
@@ -527,11 +531,17 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
         return Failed(HasOtherNames);
 
     // Renaming a new file over the old one is atomic for readers, but it
-    // makes a new inode: only do it when that inode can be made the same in
-    // owner, group, permissions and attributes, and no other name shares it.
+    // makes a new inode: a client that keeps the file open goes on writing
+    // into the old one, and every later write of that client is lost. So a
+    // file the size of a user's profile is rewritten in place, in one write
+    // call, as the clients themselves do; only a large file (a big roster,
+    // whose torn copy would cost every reader) is renamed over, and only
+    // when the new inode can be made the same in owner, group, permissions
+    // and attributes, and no other name shares it.
     QByteArray temp;
     Fd t;
-    if (::geteuid() == 0 || st.st_uid == ::geteuid()) {
+    const bool inPlace = st.st_size <= kInPlaceLimit && bytes.size() <= kInPlaceLimit;
+    if (!inPlace && (::geteuid() == 0 || st.st_uid == ::geteuid())) {
         t.fd = CreateTemp(native, 0600, temp);
         if (t.fd < 0 && errno != EACCES && errno != EPERM)
             return Failed(errno);
@@ -596,15 +606,18 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
         return {};
     }
 
-    // In place: only the bytes from the first difference on are written,
-    // once the room for the longer text is taken, so that a full disk fails
-    // the write before the old text is touched.
+    // In place: the whole text in one write from the start, so that a
+    // client's truncate can never come between two parts of it. The room for
+    // a longer text is taken first, so that a full disk fails the write
+    // before the old text is touched. A shorter text is first written padded
+    // with a blank line to the old length, so that a reader between the
+    // write and the truncate sees a whole file.
     if (bytes.size() > st.st_size) {
         if (int e = Reserve(original.fd, st.st_size, bytes.size()))
             return Failed(e);
     }
-    const qsizetype from = FirstDifference(expectedBytes, bytes);
-    if (int e = WriteAt(original.fd, bytes.constData() + from, bytes.size() - from, from))
+    const QByteArray padded = bytes + BlankPadding(expectedBytes.size() - bytes.size());
+    if (int e = WriteAt(original.fd, padded.constData(), padded.size(), 0))
         return Failed(e);
     if (bytes.size() < expectedBytes.size()) {
         Count();

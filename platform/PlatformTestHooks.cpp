@@ -8,20 +8,38 @@
 namespace {
 
 constexpr qint64 kDefaultSettleTime = 2'000'000'000;
+constexpr qint64 kDefaultWriteBudgetMs = 5000;
 
 std::atomic<bool> g_armed{false};
 std::atomic<qint64> g_settleTime{kDefaultSettleTime};
 std::atomic<qint64> g_freeSpace{-1};
+std::atomic<qint64> g_writeBudgetMs{kDefaultWriteBudgetMs};
 std::atomic<qint64> g_operationDelayUs{0};
 QMutex g_mutex;
 int g_failCount[2] = {0, 0};
 int g_failError[2] = {0, 0};
 std::function<void(const QString &)> g_beforeReplace;
+std::function<void(const QString &)> g_beforeSettle;
+std::function<void(const QString &)> g_beforeVerify;
 
 void Rearm()
 {
-    g_armed.store(g_failCount[0] > 0 || g_failCount[1] > 0 || bool(g_beforeReplace),
+    g_armed.store(g_failCount[0] > 0 || g_failCount[1] > 0 || bool(g_beforeReplace)
+                      || bool(g_beforeSettle) || bool(g_beforeVerify),
                   std::memory_order_relaxed);
+}
+
+void RunHook(const std::function<void(const QString &)> &which, const QString &path)
+{
+    if (!g_armed.load(std::memory_order_relaxed))
+        return;
+    std::function<void(const QString &)> hook;
+    {
+        QMutexLocker lock(&g_mutex);
+        hook = which;
+    }
+    if (hook)
+        hook(path);
 }
 
 } // namespace
@@ -41,6 +59,25 @@ void PlatformTestHooks::SetBeforeReplace(std::function<void(const QString &)> ho
     Rearm();
 }
 
+void PlatformTestHooks::SetBeforeSettle(std::function<void(const QString &)> hook)
+{
+    QMutexLocker lock(&g_mutex);
+    g_beforeSettle = std::move(hook);
+    Rearm();
+}
+
+void PlatformTestHooks::SetBeforeVerify(std::function<void(const QString &)> hook)
+{
+    QMutexLocker lock(&g_mutex);
+    g_beforeVerify = std::move(hook);
+    Rearm();
+}
+
+void PlatformTestHooks::SetWriteBudget(qint64 milliseconds)
+{
+    g_writeBudgetMs.store(milliseconds, std::memory_order_relaxed);
+}
+
 void PlatformTestHooks::SetSettleTime(qint64 nanoseconds)
 {
     g_settleTime.store(nanoseconds, std::memory_order_relaxed);
@@ -51,8 +88,11 @@ void PlatformTestHooks::Reset()
     QMutexLocker lock(&g_mutex);
     g_failCount[0] = g_failCount[1] = 0;
     g_beforeReplace = nullptr;
+    g_beforeSettle = nullptr;
+    g_beforeVerify = nullptr;
     g_settleTime.store(kDefaultSettleTime, std::memory_order_relaxed);
     g_freeSpace.store(-1, std::memory_order_relaxed);
+    g_writeBudgetMs.store(kDefaultWriteBudgetMs, std::memory_order_relaxed);
     g_operationDelayUs.store(0, std::memory_order_relaxed);
     Rearm();
 }
@@ -72,15 +112,22 @@ int PlatformTestHooks::TakeFailure(Operation op)
 
 void PlatformTestHooks::RunBeforeReplace(const QString &path)
 {
-    if (!g_armed.load(std::memory_order_relaxed))
-        return;
-    std::function<void(const QString &)> hook;
-    {
-        QMutexLocker lock(&g_mutex);
-        hook = g_beforeReplace;
-    }
-    if (hook)
-        hook(path);
+    RunHook(g_beforeReplace, path);
+}
+
+void PlatformTestHooks::RunBeforeSettle(const QString &path)
+{
+    RunHook(g_beforeSettle, path);
+}
+
+void PlatformTestHooks::RunBeforeVerify(const QString &path)
+{
+    RunHook(g_beforeVerify, path);
+}
+
+qint64 PlatformTestHooks::WriteBudgetMs()
+{
+    return g_writeBudgetMs.load(std::memory_order_relaxed);
 }
 
 qint64 PlatformTestHooks::SettleTime()

@@ -30,13 +30,25 @@ public:
     // rename, status query...) first waits this long, as a round trip to a
     // file server would take (0: no wait).
     static void SetOperationDelay(qint64 microseconds);
+    // Called with the file's path each time a write found the file in the
+    // middle of another program's write and waits for it to settle.
+    static void SetBeforeSettle(std::function<void(const QString &path)> hook);
+    // Called with the file's path before each look a write takes back at
+    // its request, to see whether a client's late rewrite erased it.
+    static void SetBeforeVerify(std::function<void(const QString &path)> hook);
+    // How long a write may keep waiting for a busy file before it is
+    // refused (default 8 s: longer than a logon storm).
+    static void SetWriteBudget(qint64 milliseconds);
     static void Reset();
 
     // For the platform layer.
     static int TakeFailure(Operation op); // 0, or the errno to fail with
     static void RunBeforeReplace(const QString &path);
+    static void RunBeforeSettle(const QString &path);
+    static void RunBeforeVerify(const QString &path);
     static qint64 SettleTime();
     static qint64 FreeSpace(); // -1 unless SetFreeSpace was called
     static void UseSpace(qint64 bytes);
     static void DelayOperation();
+    static qint64 WriteBudgetMs();
 };

@@ -2,6 +2,7 @@
 
 #include "platform/FileAccess.h"
 #include "platform/ProfileEditor.h"
+#include "platform/ProfileWriter.h"
 
 #include <QHash>
 #include <QMutex>
@@ -14,9 +15,6 @@
 
 namespace {
 
-// A changed file is edited again on its new text this many times before
-// the write gives up.
-constexpr int kWriteAttempts = 8;
 // Memory that snapshots of unchanged files may hold, parses included.
 constexpr qint64 kCacheBudget = 128 * 1024 * 1024;
 
@@ -84,58 +82,6 @@ Cache &TheCache()
     return cache;
 }
 
-// Writes of this process to one profile file go one at a time, so that two
-// of its own threads never race between checking the file and replacing it.
-// Writes to different files go on side by side: on a file server most of a
-// write is waiting for the server.
-class FileWriteLock
-{
-public:
-    explicit FileWriteLock(const QString &path) : m_path(path)
-    {
-        Entry *entry;
-        {
-            std::lock_guard lock(TableMutex());
-            Entry *&slot = Table()[path];
-            if (!slot)
-                slot = new Entry;
-            entry = slot;
-            ++entry->users;
-        }
-        entry->mutex.lock();
-        m_entry = entry;
-    }
-    ~FileWriteLock()
-    {
-        m_entry->mutex.unlock();
-        std::lock_guard lock(TableMutex());
-        if (--m_entry->users == 0)
-            delete Table().take(m_path);
-    }
-    FileWriteLock(const FileWriteLock &) = delete;
-    FileWriteLock &operator=(const FileWriteLock &) = delete;
-
-private:
-    struct Entry
-    {
-        std::mutex mutex;
-        int users = 0; // holders and waiters; guarded by TableMutex()
-    };
-    static std::mutex &TableMutex()
-    {
-        static std::mutex mutex;
-        return mutex;
-    }
-    static QHash<QString, Entry *> &Table()
-    {
-        static QHash<QString, Entry *> table;
-        return table;
-    }
-
-    QString m_path;
-    Entry *m_entry = nullptr;
-};
-
 const std::shared_ptr<const ProfileFile> &MissingFile()
 {
     static const auto missing = std::make_shared<const ProfileFile>();
@@ -148,42 +94,9 @@ const std::shared_ptr<const ProfileFile> &UnreadableFile()
     return failed;
 }
 
-// The Win32 error code a client would see for a failed file call.
-int WinError(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR: return 3;    // ERROR_PATH_NOT_FOUND
-    case EACCES:
-    case EPERM:
-    case EISDIR: return 5;     // ERROR_ACCESS_DENIED
-    case EROFS: return 19;     // ERROR_WRITE_PROTECT
-    case EAGAIN: return 32;    // ERROR_SHARING_VIOLATION
-    case ENOSPC:
-    case EDQUOT: return 112;   // ERROR_DISK_FULL
-    case ENAMETOOLONG: return 206; // ERROR_FILENAME_EXCED_RANGE
-    default: return error >= FileAccess::IsLink ? 5 : 29; // refused, or ERROR_WRITE_FAULT
-    }
-}
-
-ProfileResult FileFailure(const QString &path, int error)
-{
-    return ProfileResult::Failure(
-        WinError(error),
-        QStringLiteral("Could not write %1: %2.").arg(path, FileAccess::Describe(path, error)));
-}
-
 ProfileResult Refused(const QString &why)
 {
     return ProfileResult::Failure(87, why); // ERROR_INVALID_PARAMETER
-}
-
-QString ParentOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return QStringLiteral(".");
-    return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 // The parse of bytes, taken from the cache when it holds the same bytes.
@@ -202,43 +115,14 @@ std::shared_ptr<const ProfileFile> ParseOrReuse(const QString &path, const QByte
     return std::make_shared<const ProfileFile>(ProfileFile::Parse(bytes));
 }
 
-using Edit = std::function<std::optional<QByteArray>(const ProfileFile &)>;
-
-// Reads the file, edits its text and replaces it, again on fresh text when
-// another program changed it in between.
-ProfileResult EditFile(const QString &path, const Edit &edit)
+// Reads the file, edits its text and replaces it, living with the
+// clients' lockless writes as ProfileWriter describes.
+ProfileResult EditFile(const QString &path, const ProfileWriter::Edit &edit,
+                       const ProfileCheck &takenUp = {})
 {
-    FileWriteLock writeLock(path);
-    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
-        FileAccess::ReadResult read = FileAccess::Read(path);
-        const bool missing = FileAccess::IsMissing(read.error);
-        if (read.error && !missing)
-            return FileFailure(path, read.error);
-        if (missing) {
-            FileAccess::StatResult dir = FileAccess::Stat(ParentOf(path));
-            if (dir.error || !dir.IsDirectory())
-                return FileFailure(path, dir.error ? dir.error : ENOTDIR);
-            if (read.error == ENOTDIR)
-                return FileFailure(path, ENOTDIR);
-        }
-        std::shared_ptr<const ProfileFile> file =
-            missing ? MissingFile() : ParseOrReuse(path, read.bytes);
-        std::optional<QByteArray> bytes = edit(*file);
-        if (!bytes || (!missing && *bytes == read.bytes))
-            return ProfileResult::Success();
-
-        std::optional<FileAccess::Identity> expected;
-        if (!missing)
-            expected = read.id;
-        FileAccess::WriteResult w = FileAccess::Replace(path, expected, read.bytes, *bytes);
-        if (w.outcome != FileAccess::Outcome::Changed) {
-            Profile::ClearCache(path);
-            return w.outcome == FileAccess::Outcome::Done ? ProfileResult::Success()
-                                                          : FileFailure(path, w.error);
-        }
-    }
-    return ProfileResult::Failure(
-        32, QStringLiteral("Could not write %1: other programs kept changing it.").arg(path));
+    return ProfileWriter::Run(path, edit, takenUp, [&path](const QByteArray &bytes) {
+        return ParseOrReuse(path, bytes);
+    });
 }
 
 } // namespace
@@ -332,7 +216,8 @@ QList<QByteArray> Profile::GetSections(const QString &path, bool *failed)
 }
 
 ProfileResult Profile::WriteString(const QString &path, const QByteArray &section,
-                                   const QByteArray &key, const QByteArray &value)
+                                   const QByteArray &key, const QByteArray &value,
+                                   const ProfileCheck &takenUp)
 {
     const QByteArray s = ProfileFile::TrimArgument(section);
     const QByteArray k = ProfileFile::TrimArgument(key);
@@ -341,13 +226,14 @@ ProfileResult Profile::WriteString(const QString &path, const QByteArray &sectio
         if (!why.isEmpty())
             return Refused(why);
     }
-    return EditFile(path, [&](const ProfileFile &file) {
-        return ProfileEditor::SetValue(file, s, k, value);
-    });
+    return EditFile(
+        path, [&](const ProfileFile &file) { return ProfileEditor::SetValue(file, s, k, value); },
+        takenUp);
 }
 
 ProfileResult Profile::WriteStrings(const QString &path, const QByteArray &section,
-                                    const QList<std::pair<QByteArray, QByteArray>> &values)
+                                    const QList<std::pair<QByteArray, QByteArray>> &values,
+                                    const ProfileCheck &takenUp)
 {
     const QByteArray s = ProfileFile::TrimArgument(section);
     QList<std::pair<QByteArray, QByteArray>> edits;
@@ -374,7 +260,7 @@ ProfileResult Profile::WriteStrings(const QString &path, const QByteArray &secti
                 bytes = std::move(next);
         }
         return bytes;
-    });
+    }, takenUp);
 }
 
 ProfileResult Profile::DeleteKey(const QString &path, const QByteArray &section,

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <memory>
 
 // The outcome of a profile write. winError carries the Win32 error code the
@@ -23,6 +24,11 @@ struct ProfileResult
     static ProfileResult Failure(int error, QString why) { return {false, error, std::move(why)}; }
 };
 
+// Whether the program a request is meant for has taken it up (for a
+// client: its own half of the file shows the request in force). A write
+// given one stops checking that its request is still there once it holds.
+using ProfileCheck = std::function<bool(const ProfileFile &)>;
+
 // The profile-file functions of the platform, on files of the shared
 // directory. Every read goes through a snapshot cache that is checked, at
 // every call, against the file's identity (device, inode), size and
@@ -31,9 +37,11 @@ struct ProfileResult
 // again. A file changed in the last two seconds could change again within
 // the same timestamp tick, so until it settles it is read at every call (and
 // parsed again only when its bytes differ). Writes change only the bytes
-// they must, keep the file's owner, group and permissions, replace the file
-// atomically where that keeps them, and redo the edit on fresh text when
-// another program changed the file between the read and the write.
+// they must, keep the file's owner, group and permissions, never write over
+// a file another program is in the middle of writing, redo the edit on
+// fresh text when another program changed the file between the read and
+// the write, and make it again when a client's late rewrite erased it (see
+// ProfileWriter).
 class Profile
 {
 public:
@@ -56,12 +64,14 @@ public:
     // not be read back is refused (winError 87) and the file is untouched.
     // A value with outer blanks or outer matching quotes is written quoted.
     static ProfileResult WriteString(const QString &path, const QByteArray &section,
-                                     const QByteArray &key, const QByteArray &value);
+                                     const QByteArray &key, const QByteArray &value,
+                                     const ProfileCheck &takenUp = {});
     // Several values of one section in one read, edit and replace: a reader
     // sees all of them or none, and a failure leaves every key as it was.
     // Refused whole when any name or value would be refused alone.
     static ProfileResult WriteStrings(const QString &path, const QByteArray &section,
-                                      const QList<std::pair<QByteArray, QByteArray>> &values);
+                                      const QList<std::pair<QByteArray, QByteArray>> &values,
+                                      const ProfileCheck &takenUp = {});
     // WritePrivateProfileString(section, key, NULL): removes the key's line.
     static ProfileResult DeleteKey(const QString &path, const QByteArray &section,
                                    const QByteArray &key);

@@ -210,6 +210,7 @@ private Q_SLOTS:
     // A file that never holds still: the write gives up, and says so.
     void endlessChangesFailTheWrite()
     {
+        PlatformTestHooks::SetWriteBudget(300);
         WriteRaw(Path(), "[s]\r\n");
         int calls = 0;
         PlatformTestHooks::SetBeforeReplace([&](const QString &path) {
@@ -219,7 +220,7 @@ private Q_SLOTS:
         const ProfileResult r = Profile::WriteString(Path(), "s", "mine", "1");
         QVERIFY(!r);
         QCOMPARE(r.winError, 32);
-        QVERIFY(calls >= 2 && calls <= 16);
+        QVERIFY(calls >= 2);
         QCOMPARE(ReadRaw(Path()), "[s]\r\nn=" + QByteArray::number(calls) + "\r\n");
         QCOMPARE(Leftovers(), QStringList{QStringLiteral("t.ini")});
     }
