@@ -32,8 +32,12 @@ ProfileResult CModels::Request(const CUser &user, const QByteArray &name, int va
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
+    // A model asked for is taken up once the client lists it as active.
+    ProfileCheck takenUp;
+    if (value != 0)
+        takenUp = [name](const ProfileFile &file) { return file.Value(kActiveSection, name).has_value(); };
     ProfileResult result =
-        Profile::WriteString(*path, kRequestSection, name, QByteArray::number(value));
+        Profile::WriteString(*path, kRequestSection, name, QByteArray::number(value), takenUp);
     // Several models go to one file: each failure names its model, so that
     // two refused for the same reason stay two lines of the report.
     if (!result)

@@ -12,7 +12,13 @@ ProfileResult Write(const CUser &user, const char *key, const QByteArray &value)
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
-    return Profile::WriteString(*path, kRequestSection, key, value);
+    // Taken up once the client has it in force; the client does not report
+    // every parameter back, so without that the write is watched for a while.
+    const QByteArray name(key);
+    return Profile::WriteString(*path, kRequestSection, name, value,
+                                [name, value](const ProfileFile &file) {
+                                    return file.Value(kActiveSection, name) == value;
+                                });
 }
 
 } // namespace

@@ -108,7 +108,14 @@ ProfileResult CRestrictions::Write(const QString &path, int group, quint32 &word
     }
     if (values.isEmpty())
         return {};
-    ProfileResult written = Profile::WriteStrings(path, RequestSection(), values);
+    // Taken up once the client has every value written in force.
+    const auto takenUp = [values](const ProfileFile &file) {
+        for (const auto &[key, value] : values)
+            if (file.Value(ActiveSection(), key) != value)
+                return false;
+        return true;
+    };
+    ProfileResult written = Profile::WriteStrings(path, RequestSection(), values, takenUp);
     if (written) {
         // The active half takes the requested value of every key written.
         word = (word & ~activeBits) | ((word << ActiveShift) & activeBits);
