@@ -32,8 +32,10 @@ printf '[General]\nShareDirectory=%s\n' "$share" > "$settings/system/Corvane/Adm
 
 # Simulated clients log on and off, take up requests and answer log
 # requests while the tool watches, so the list changes as you look at it.
+# They write their files as the Windows clients do: read, truncate and
+# rewrite in place, with no lock.
 "$build/tools/simulator/corvane-simulator" --share "$share" --clients 40 --rate 0.2 \
-  --logoff-percent 15 --seed 1 > "$demo/simulator.log" 2>&1 &
+  --logoff-percent 15 --seed 1 --writes inplace > "$demo/simulator.log" 2>&1 &
 simulator=$!
 trap 'kill -TERM "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null' EXIT
 

@@ -49,6 +49,7 @@ bool CClientSimulator::Load()
     settings.shareDirectory = dir;
     settings.usersIniPath = usersIni;
     settings.logoffPercent = m_options.logoffPercent;
+    settings.win32 = m_options.win32;
 
     // A deleted user runs no client, and a login that cannot name a file
     // has no user file to work in.

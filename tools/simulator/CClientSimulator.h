@@ -29,6 +29,8 @@ public:
         bool fast = false;        // no pause between steps
         int logoffPercent = 10;
         QString journalPath;
+        // How the clients write; nullopt: through the platform's guarded writer.
+        std::optional<CWin32ProfileWriter::Mode> win32 = CWin32ProfileWriter::Mode::InPlace;
     };
 
     explicit CClientSimulator(Options options, QObject *parent = nullptr);

@@ -34,6 +34,8 @@ CSimulatedClient::CSimulatedClient(const Settings &settings, QByteArray login,
     : m_settings(settings), m_login(std::move(login)), m_userFilePath(std::move(userFilePath)),
       m_random(seed), m_journal(journal)
 {
+    if (m_settings.win32)
+        m_win32 = std::make_unique<CWin32ProfileWriter>(*m_settings.win32);
     // A client that never reported anything runs the current release.
     m_status.ApplyInfos("21,340,20,300,0,English,0,2,2");
 }
@@ -238,7 +240,9 @@ QByteArray CSimulatedClient::InfosRecord() const
 bool CSimulatedClient::Write(const QString &path, const QByteArray &section,
                              const QByteArray &key, const QByteArray &value)
 {
-    if (!Profile::WriteString(path, section, key, value)) {
+    const bool ok = m_win32 ? m_win32->Write(path, section, key, &value)
+                            : bool(Profile::WriteString(path, section, key, value));
+    if (!ok) {
         ++m_counts.failedWrites;
         return false;
     }
@@ -250,7 +254,9 @@ bool CSimulatedClient::Write(const QString &path, const QByteArray &section,
 bool CSimulatedClient::Remove(const QString &path, const QByteArray &section,
                               const QByteArray &key)
 {
-    if (!Profile::DeleteKey(path, section, key)) {
+    const bool ok = m_win32 ? m_win32->Write(path, section, key, nullptr)
+                            : bool(Profile::DeleteKey(path, section, key));
+    if (!ok) {
         ++m_counts.failedWrites;
         return false;
     }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "CSimulatorCounts.h"
+#include "CWin32ProfileWriter.h"
 
 #include "store/CUserStatus.h"
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
+#include <optional>
 #include <random>
 
 class CWriteJournal;
@@ -30,7 +33,9 @@ class ProfileFile;
 // (after the new version is reported) and the key of a received note (before
 // its file is deleted, so that the key never names a missing file).
 //
-// Every change goes through the platform's profile and file functions.
+// A client writes its profile files the way the Windows clients do (see
+// CWin32ProfileWriter), or, when told to, through the platform's own
+// guarded writer; everything else goes through the platform's functions.
 class CSimulatedClient
 {
 public:
@@ -39,6 +44,9 @@ public:
         QString shareDirectory;
         QString usersIniPath;
         int logoffPercent = 10; // chance that a running client stops at a step
+        // How the client writes its profile files; nullopt: through the
+        // platform's guarded writer.
+        std::optional<CWin32ProfileWriter::Mode> win32 = CWin32ProfileWriter::Mode::InPlace;
     };
 
     CSimulatedClient(const Settings &settings, QByteArray login, QString userFilePath,
@@ -82,6 +90,7 @@ private:
     QString m_userFilePath;
     std::mt19937 m_random;
     CWriteJournal *m_journal;
+    std::unique_ptr<CWin32ProfileWriter> m_win32;
 
     bool m_loggedOn = false;
     qint64 m_logonTime = 0;

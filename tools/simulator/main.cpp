@@ -47,7 +47,14 @@ int main(int argc, char *argv[])
                                      QStringLiteral("Record every change made to the shared "
                                                     "directory in this file."),
                                      QStringLiteral("file"));
-    parser.addOptions({share, clients, seed, rate, rounds, fast, logoff, journal});
+    const QCommandLineOption writes(QStringLiteral("writes"),
+                                    QStringLiteral("How the clients write their files: inplace "
+                                                   "(read, truncate, write, no lock: the Windows "
+                                                   "clients' way; the default), reopen, held (one "
+                                                   "handle kept open per file), append, or guarded "
+                                                   "(this system's own writer)."),
+                                    QStringLiteral("mode"), QStringLiteral("inplace"));
+    parser.addOptions({share, clients, seed, rate, rounds, fast, logoff, journal, writes});
     parser.process(app);
 
     CClientSimulator::Options options;
@@ -60,12 +67,17 @@ int main(int argc, char *argv[])
     options.logoffPercent = parser.value(logoff).toInt(&ok[4]);
     options.fast = parser.isSet(fast);
     options.journalPath = parser.value(journal);
-    if (!parser.isSet(share) || !std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; })
+    CWin32ProfileWriter::Mode mode;
+    const bool guarded = parser.value(writes) == QLatin1String("guarded");
+    const bool win32 = CWin32ProfileWriter::ParseMode(parser.value(writes), mode);
+    options.win32 = win32 ? std::optional(mode) : std::nullopt;
+    if (!parser.isSet(share) || !(guarded || win32) || !std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; })
         || options.clients < 0 || options.rate <= 0 || options.rounds < 0
         || options.logoffPercent < 0 || options.logoffPercent > 100) {
         std::fprintf(stderr, "corvane-simulator: --share is required; --clients, --rounds and "
                              "--seed take whole numbers, --rate a positive number, "
-                             "--logoff-percent 0 to 100\n");
+                             "--logoff-percent 0 to 100, --writes inplace, reopen, held, "
+                             "append or guarded\n");
         return 2;
     }
 
