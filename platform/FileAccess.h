@@ -60,6 +60,9 @@ public:
     {
         Outcome outcome = Outcome::Done;
         int error = 0;
+        // The file as a write in place left it, taken from the open handle
+        // (nullopt after a rename or a create).
+        std::optional<Identity> left;
     };
 
     static StatResult Stat(const QString &path);

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr qint64 kDefaultSettleTime = 2'000'000'000;
-constexpr qint64 kDefaultWriteBudgetMs = 5000;
+constexpr qint64 kDefaultWriteBudgetMs = 8000;
 
 std::atomic<bool> g_armed{false};
 std::atomic<qint64> g_settleTime{kDefaultSettleTime};

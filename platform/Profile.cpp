@@ -279,7 +279,8 @@ ProfileResult Profile::DeleteSection(const QString &path, const QByteArray &sect
 }
 
 ProfileResult Profile::WriteSection(const QString &path, const QByteArray &section,
-                                    const QList<QByteArray> &lines, const QSet<QByteArray> &kept)
+                                    const QList<QByteArray> &lines, const QSet<QByteArray> &kept,
+                                    const ProfileCheck &takenUp)
 {
     const QByteArray s = ProfileFile::TrimArgument(section);
     if (QString why = ProfileEditor::CheckSectionName(s); !why.isEmpty())
@@ -301,9 +302,15 @@ ProfileResult Profile::WriteSection(const QString &path, const QByteArray &secti
         }
         entries.append({std::move(key), std::move(value)});
     }
-    return EditFile(path, [&](const ProfileFile &file) {
-        return ProfileEditor::ReplaceSection(file, s, entries, kept);
-    });
+    return EditFile(
+        path,
+        [&](const ProfileFile &file) { return ProfileEditor::ReplaceSection(file, s, entries, kept); },
+        takenUp);
+}
+
+ProfileCheck Profile::StandingRequest()
+{
+    return [](const ProfileFile &) { return false; };
 }
 
 QString Profile::CheckSectionName(const QByteArray &section)

@@ -24,9 +24,12 @@ struct ProfileResult
     static ProfileResult Failure(int error, QString why) { return {false, error, std::move(why)}; }
 };
 
-// Whether the program a request is meant for has taken it up (for a
-// client: its own half of the file shows the request in force). A write
-// given one stops checking that its request is still there once it holds.
+// Whether the program a standing request is meant for has taken it up (for
+// a client: its own half of the file shows the request in force). A write
+// given one watches its request for a while and makes it again if a
+// client's stale rewrite erased it, until the check holds; see
+// ProfileWriter. Profile::StandingRequest() is the check of a request whose
+// take-up cannot be seen.
 using ProfileCheck = std::function<bool(const ProfileFile &)>;
 
 // The profile-file functions of the platform, on files of the shared
@@ -84,7 +87,10 @@ public:
     // it is, even when the name could not be written (see ReplaceSection).
     static ProfileResult WriteSection(const QString &path, const QByteArray &section,
                                       const QList<QByteArray> &lines,
-                                      const QSet<QByteArray> &kept = {});
+                                      const QSet<QByteArray> &kept = {},
+                                      const ProfileCheck &takenUp = {});
+    // The check of a standing request the client never reports back.
+    static ProfileCheck StandingRequest();
 
     // Whether a write of this name or value would be refused, and why.
     // Callers that take names from a person check first and show the reason.

@@ -4,6 +4,7 @@
 #include "platform/PlatformTestHooks.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QThread>
@@ -25,7 +26,7 @@ constexpr qint64 kLongestPauseUs = 100'000;
 // How long after its last write a request is watched for a client's late
 // rewrite: longer than a client takes from reading a file to writing it
 // back, on a slow share too.
-constexpr qint64 kVerifyHoldMs = 150;
+constexpr qint64 kVerifyHoldMs = 400;
 // The first pause between two such looks, and the longest.
 constexpr qint64 kFirstVerifyPauseUs = 5000;
 constexpr qint64 kLongestVerifyPauseUs = 40'000;
@@ -131,6 +132,50 @@ void Pause(qint64 &pauseUs, qint64 longestUs)
     pauseUs = qMin(pauseUs * 2, longestUs);
 }
 
+// The versions this process's own writes left, by path: a file changed
+// lately, but by us, is no sign of a client at work, and a run of writes
+// to one file (a sheet's pages, a bulk change) must not wait on itself.
+class OwnWrites
+{
+public:
+    bool IsOurs(const QString &path, const FileAccess::Identity &id)
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_left.constFind(path);
+        return it != m_left.cend() && *it == id;
+    }
+    void Left(const QString &path, const FileAccess::Identity &id)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_left.size() >= kRemembered)
+            m_left.clear(); // only recent writes matter
+        m_left.insert(path, id);
+    }
+
+private:
+    static constexpr qsizetype kRemembered = 4096;
+    QMutex m_mutex;
+    QHash<QString, FileAccess::Identity> m_left;
+};
+
+OwnWrites &TheOwnWrites()
+{
+    static OwnWrites writes;
+    return writes;
+}
+
+// Whether these bytes, read from a file changed lately, may be a client's
+// write caught half way: nothing yet after its truncate, or the first pages
+// of a write the system copies one page at a time (a writer put off between
+// two pages leaves such a file at rest for as long as it waits). A client
+// writes whole lines, so a text cut inside a line or exactly at a page
+// boundary is not taken as the file's text until it has settled.
+bool MayBeHalfWritten(const QByteArray &bytes)
+{
+    constexpr qsizetype kPage = 4096;
+    return bytes.isEmpty() || bytes.size() % kPage == 0 || !bytes.endsWith('\n');
+}
+
 enum class Step { Written, Unchanged, Busy, Changed, Failed };
 
 struct Attempt
@@ -168,14 +213,14 @@ Attempt TryOnce(const QString &path, const ProfileWriter::Edit &edit,
             a.failure = FileFailure(path, ENOTDIR);
             return a;
         }
-    } else if (!FileAccess::IsSettled(read.id)) {
+    } else if (!FileAccess::IsSettled(read.id) && !TheOwnWrites().IsOurs(path, read.id)) {
         // Changed lately: a client may be between its truncate and its
-        // write (an empty file), or about to write again. Only a file that
-        // held still between two looks a moment apart is taken as it is,
-        // and an empty one only once it is old enough to be what the file
-        // really holds.
+        // write, in the middle of its write, or about to write again. Only
+        // a file that held still between two looks a moment apart is taken
+        // as it is, and one that may be half written only once it is old
+        // enough to be what the file really holds.
         a.contended = true;
-        if (read.bytes.isEmpty()) {
+        if (MayBeHalfWritten(read.bytes)) {
             a.step = Step::Busy;
             return a;
         }
@@ -202,8 +247,12 @@ Attempt TryOnce(const QString &path, const ProfileWriter::Edit &edit,
     switch (w.outcome) {
     case FileAccess::Outcome::Done:
         a.step = Step::Written;
-        if (FileAccess::StatResult now = FileAccess::Stat(path); now.error == 0)
+        if (w.left) {
+            a.written = *w.left;
+        } else if (FileAccess::StatResult now = FileAccess::Stat(path); now.error == 0) {
             a.written = now.id;
+        }
+        TheOwnWrites().Left(path, a.written);
         return a;
     case FileAccess::Outcome::Changed:
         a.step = Step::Changed;
@@ -252,7 +301,7 @@ ProfileResult ProfileWriter::Run(const QString &path, const Edit &edit,
     Attempt a = WriteWithin(path, edit, parse, clock, budgetMs);
     if (a.step == Step::Failed)
         return a.failure;
-    if (a.step == Step::Unchanged || !a.contended)
+    if (a.step == Step::Unchanged || !a.contended || !takenUp)
         return ProfileResult::Success();
 
     // Another program wrote this file lately, so one may have read it just
@@ -260,16 +309,16 @@ ProfileResult ProfileWriter::Run(const QString &path, const Edit &edit,
     // the request until it held for a while, and make it again if it went.
     QElapsedTimer held;
     held.start();
-    FileAccess::Identity last = a.written;
     qint64 pauseUs = kFirstVerifyPauseUs;
     const qint64 verifyBudgetMs = clock.elapsed() + budgetMs;
     while (held.elapsed() < kVerifyHoldMs && clock.elapsed() < verifyBudgetMs) {
         PlatformTestHooks::RunBeforeVerify(path);
         Pause(pauseUs, kLongestVerifyPauseUs);
+        // Each look reads the text whatever the file's times say: a client
+        // that wrote within the same tick as this write leaves them alike.
         FileAccess::ReadResult read = FileAccess::Read(path);
-        if (read.error || read.bytes.isEmpty() || read.id == last)
-            continue; // unchanged, or caught in the middle of a write
-        last = read.id;
+        if (read.error || MayBeHalfWritten(read.bytes))
+            continue; // caught in the middle of a write
         std::shared_ptr<const ProfileFile> file = parse(read.bytes);
         if (takenUp && takenUp(*file))
             return ProfileResult::Success();
@@ -279,7 +328,6 @@ ProfileResult ProfileWriter::Run(const QString &path, const Edit &edit,
         a = WriteWithin(path, edit, parse, clock, verifyBudgetMs);
         if (a.step == Step::Failed)
             return a.failure;
-        last = a.written;
         held.restart();
     }
     return ProfileResult::Success();

@@ -19,11 +19,15 @@
 //   after a pause that grows and is drawn at random (so that writers that
 //   met once do not meet again in step), within a time budget; only then is
 //   it refused.
-// - A write made while another program was busy with the file is read back
-//   a little later: a client that read the file just before it and wrote
-//   just after erases it, and then it is made again. This stops when the
-//   caller's check says the client took the request up, when the value has
-//   held for a while, or after a budget.
+// - A standing request (one the client copies into its own half and leaves
+//   in place), written while another program was busy with the file, is
+//   read back a little later: a client that read the file just before the
+//   write and wrote just after erases it, and then it is made again. This
+//   stops when the caller's check says the client took the request up, when
+//   the value has held for a while, or after a budget. Only the caller knows
+//   that a key gone from the file was not taken away on purpose (a one-shot
+//   entry the client removes once answered), so other writes are not
+//   watched.
 class ProfileWriter
 {
 public:

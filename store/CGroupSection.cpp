@@ -111,8 +111,11 @@ ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &gr
     for (const CGroup *group : groups)
         if (group)
             lines.append(ProfileFile::TrimArgument(group->GetName()) + '=' + group->GetMemberList());
-    ProfileResult result = lines.isEmpty() ? Profile::DeleteSection(path, kGroups)
-                                           : Profile::WriteSection(path, kGroups, lines, kept);
+    // The clients rewrite Users.ini all the time and never change the
+    // groups: a save they erase with a stale copy is made again.
+    ProfileResult result = lines.isEmpty()
+        ? Profile::DeleteSection(path, kGroups)
+        : Profile::WriteSection(path, kGroups, lines, kept, Profile::StandingRequest());
     if (!result)
         result.message = QStringLiteral("The groups could not be saved in %1: %2")
                              .arg(path, result.message);

@@ -45,14 +45,8 @@ ProfileResult CLogFile::Request(const CUser &user, qint64 now)
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
-    // The client removes the request once it answered it. A request found
-    // gone is taken as answered and never written again: asking twice would
-    // be worse than the administrator asking again.
-    const QByteArray key = QByteArray::number(now);
-    return Profile::WriteString(*path, QByteArrayLiteral("ExternalControl"), key,
-                                QByteArrayLiteral("AskForLogs"), [key](const ProfileFile &file) {
-                                    return !file.Value("ExternalControl", key).has_value();
-                                });
+    return Profile::WriteString(*path, QByteArrayLiteral("ExternalControl"),
+                                QByteArray::number(now), QByteArrayLiteral("AskForLogs"));
 }
 
 ProfileResult CLogFile::Clear(const CUser &user)

@@ -32,8 +32,9 @@ ProfileResult CModels::Request(const CUser &user, const QByteArray &name, int va
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
-    // A model asked for is taken up once the client lists it as active.
-    ProfileCheck takenUp;
+    // A model asked for is taken up once the client lists it as active; one
+    // asked off is not reported back.
+    ProfileCheck takenUp = Profile::StandingRequest();
     if (value != 0)
         takenUp = [name](const ProfileFile &file) { return file.Value(kActiveSection, name).has_value(); };
     ProfileResult result =

@@ -93,11 +93,5 @@ ProfileResult CPendingNotes::WriteUpgradeRequest(const CUser &user, const QByteA
     const std::optional<QString> path = user.UserFilePath();
     if (!path)
         return ProfileResult::Failure(87, user.UnusableLoginMessage());
-    // The client removes the request when it upgrades; a request found gone
-    // is taken as done and never written again (an upgrade run twice would
-    // be worse than one asked for again).
-    return Profile::WriteString(*path, QByteArray(NotesSection), QByteArray(UpgradeKey), value,
-                                [](const ProfileFile &file) {
-                                    return !file.Value(NotesSection, UpgradeKey).has_value();
-                                });
+    return Profile::WriteString(*path, QByteArray(NotesSection), QByteArray(UpgradeKey), value);
 }

@@ -10,7 +10,7 @@
 // another client; that floor is what bench_lockless measures, and here no
 // more than one client write in a hundred may go.
 //
-// CORVANE_SOAK_ROUNDS sets the steps of each client (4 by default, a few
+// CORVANE_SOAK_ROUNDS sets the steps of each client (20 by default, a few
 // seconds), CORVANE_SOAK_RATE their steps per second (4), CORVANE_SOAK_WRITES
 // how they write (inplace; see corvane-simulator --help).
 
@@ -74,7 +74,7 @@ private Q_SLOTS:
     {
         bool set = false;
         const int asked = qEnvironmentVariableIntValue("CORVANE_SOAK_ROUNDS", &set);
-        const int rounds = set && asked > 0 ? asked : 4;
+        const int rounds = set && asked > 0 ? asked : 20;
         const int rateAsked = qEnvironmentVariableIntValue("CORVANE_SOAK_RATE", &set);
         const int rate = set && rateAsked > 0 ? rateAsked : 4;
         const QString writes = qEnvironmentVariableIsEmpty("CORVANE_SOAK_WRITES")
