@@ -290,7 +290,9 @@ ProfileResult CAdminDoc::SaveGroups()
                               "replaced the groups in the file. Try again once the file can be "
                               "read.")
                    .arg(m_usersIniPath));
-    return CGroupSection::Save(m_usersIniPath, m_groups);
+    // The clients rewrite Users.ini all the time and never change the
+    // groups: a save they erase with a stale copy is made again.
+    return CGroupSection::Save(m_usersIniPath, m_groups, Profile::StandingRequest());
 }
 
 CGroup *CAdminDoc::FindGroup(const QByteArray &name) const

@@ -81,7 +81,8 @@ QString CGroupSection::Check(const QList<CGroup *> &groups)
     return {};
 }
 
-ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &groups)
+ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &groups,
+                                   const ProfileCheck &takenUp)
 {
     // A name that the file holds but that could not be written again (a tab
     // inside it, say) must not stop the other groups from being saved: its
@@ -111,11 +112,9 @@ ProfileResult CGroupSection::Save(const QString &path, const QList<CGroup *> &gr
     for (const CGroup *group : groups)
         if (group)
             lines.append(ProfileFile::TrimArgument(group->GetName()) + '=' + group->GetMemberList());
-    // The clients rewrite Users.ini all the time and never change the
-    // groups: a save they erase with a stale copy is made again.
     ProfileResult result = lines.isEmpty()
         ? Profile::DeleteSection(path, kGroups)
-        : Profile::WriteSection(path, kGroups, lines, kept, Profile::StandingRequest());
+        : Profile::WriteSection(path, kGroups, lines, kept, takenUp);
     if (!result)
         result.message = QStringLiteral("The groups could not be saved in %1: %2")
                              .arg(path, result.message);

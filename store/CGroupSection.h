@@ -27,8 +27,12 @@ public:
     // never sees it half rewritten. With no groups the section goes. A group
     // whose name the file holds but could not be written again keeps the
     // file's line as it is. Otherwise nothing is written when some group
-    // cannot be: the result then says which and why.
-    static ProfileResult Save(const QString &path, const QList<CGroup *> &groups);
+    // cannot be: the result then says which and why. takenUp is given for
+    // groups no client changes (Users.ini's), so that a client's stale
+    // rewrite that erased them has them made again; a user's own groups,
+    // which the client edits too, are written once.
+    static ProfileResult Save(const QString &path, const QList<CGroup *> &groups,
+                              const ProfileCheck &takenUp = {});
 
     // Why these groups cannot be written as they are, or an empty text.
     static QString Check(const QList<CGroup *> &groups);
