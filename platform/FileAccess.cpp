@@ -349,6 +349,20 @@ FileAccess::WriteResult Changed()
     return {FileAccess::Outcome::Changed, 0, std::nullopt};
 }
 
+// The file at path as a write that renamed the inode `written` into place
+// left it, looked at after the rename: nullopt when another program changed
+// it meanwhile (a client may open the new file and truncate it at once), so
+// that a client's half-done write is never taken for one of ours.
+std::optional<FileAccess::Identity> LeftByRename(const QByteArray &native,
+                                                 const struct stat &written)
+{
+    struct stat now;
+    if (LStat(native, now) != 0 || now.st_dev != written.st_dev || now.st_ino != written.st_ino
+        || now.st_size != written.st_size || Ns(now.st_mtim) != Ns(written.st_mtim))
+        return std::nullopt;
+    return IdentityOf(now);
+}
+
 // A file that did not exist: it appears whole, or not at all when another
 // writer created it meanwhile.
 FileAccess::WriteResult Create(const QString &path, const QByteArray &bytes)
@@ -362,6 +376,8 @@ FileAccess::WriteResult Create(const QString &path, const QByteArray &bytes)
         Unlink(temp);
         return Failed(e);
     }
+    struct stat written;
+    const bool known = FStat(t.fd, written) == 0;
     t.Close();
     PlatformTestHooks::RunBeforeReplace(path);
 
@@ -389,9 +405,14 @@ FileAccess::WriteResult Create(const QString &path, const QByteArray &bytes)
             Unlink(native); // it is ours, and only part of it was written
             return Failed(w);
         }
+        SyncDirectory(DirectoryOf(native));
+        return {};
     }
     SyncDirectory(DirectoryOf(native));
-    return {};
+    FileAccess::WriteResult done;
+    if (known)
+        done.left = LeftByRename(native, written);
+    return done;
 }
 
 // Bytes that read as one blank line (or nothing, for none).
@@ -559,6 +580,8 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
         }
     }
     const bool atomic = t.fd >= 0;
+    struct stat written;
+    const bool known = atomic && FStat(t.fd, written) == 0;
     t.Close();
 
     PlatformTestHooks::RunBeforeReplace(path);
@@ -599,8 +622,12 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
             Unlink(temp);
             return Failed(e);
         }
+        PlatformTestHooks::RunAfterReplace(path);
         SyncDirectory(DirectoryOf(native));
-        return {};
+        WriteResult done;
+        if (known)
+            done.left = LeftByRename(native, written);
+        return done;
     }
 
     // In place: the whole text in one write from the start, so that a
@@ -623,8 +650,11 @@ FileAccess::WriteResult FileAccess::Replace(const QString &path,
     }
     if (int e = Sync(original.fd))
         return Failed(e);
+    // A client that truncated or rewrote the file since leaves another size
+    // (or times we cannot tell from ours): only a file of our length is
+    // taken for ours.
     WriteResult done;
-    if (struct stat after; FStat(original.fd, after) == 0)
+    if (struct stat after; FStat(original.fd, after) == 0 && after.st_size == bytes.size())
         done.left = IdentityOf(after);
     return done;
 }

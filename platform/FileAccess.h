@@ -60,8 +60,9 @@ public:
     {
         Outcome outcome = Outcome::Done;
         int error = 0;
-        // The file as a write in place left it, taken from the open handle
-        // (nullopt after a rename or a create).
+        // The file as this write left it, when it can be told that nobody
+        // changed it since (nullopt otherwise, or when the write fell back
+        // to creating the file in place).
         std::optional<Identity> left;
     };
 

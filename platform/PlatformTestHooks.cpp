@@ -19,13 +19,14 @@ QMutex g_mutex;
 int g_failCount[2] = {0, 0};
 int g_failError[2] = {0, 0};
 std::function<void(const QString &)> g_beforeReplace;
+std::function<void(const QString &)> g_afterReplace;
 std::function<void(const QString &)> g_beforeSettle;
 std::function<void(const QString &)> g_beforeVerify;
 
 void Rearm()
 {
     g_armed.store(g_failCount[0] > 0 || g_failCount[1] > 0 || bool(g_beforeReplace)
-                      || bool(g_beforeSettle) || bool(g_beforeVerify),
+                      || bool(g_afterReplace) || bool(g_beforeSettle) || bool(g_beforeVerify),
                   std::memory_order_relaxed);
 }
 
@@ -59,6 +60,13 @@ void PlatformTestHooks::SetBeforeReplace(std::function<void(const QString &)> ho
     Rearm();
 }
 
+void PlatformTestHooks::SetAfterReplace(std::function<void(const QString &)> hook)
+{
+    QMutexLocker lock(&g_mutex);
+    g_afterReplace = std::move(hook);
+    Rearm();
+}
+
 void PlatformTestHooks::SetBeforeSettle(std::function<void(const QString &)> hook)
 {
     QMutexLocker lock(&g_mutex);
@@ -88,6 +96,7 @@ void PlatformTestHooks::Reset()
     QMutexLocker lock(&g_mutex);
     g_failCount[0] = g_failCount[1] = 0;
     g_beforeReplace = nullptr;
+    g_afterReplace = nullptr;
     g_beforeSettle = nullptr;
     g_beforeVerify = nullptr;
     g_settleTime.store(kDefaultSettleTime, std::memory_order_relaxed);
@@ -113,6 +122,11 @@ int PlatformTestHooks::TakeFailure(Operation op)
 void PlatformTestHooks::RunBeforeReplace(const QString &path)
 {
     RunHook(g_beforeReplace, path);
+}
+
+void PlatformTestHooks::RunAfterReplace(const QString &path)
+{
+    RunHook(g_afterReplace, path);
 }
 
 void PlatformTestHooks::RunBeforeSettle(const QString &path)

@@ -19,6 +19,9 @@ public:
     // Called with the file's path after a write has read and edited the
     // file and just before it checks the file again and replaces it.
     static void SetBeforeReplace(std::function<void(const QString &path)> hook);
+    // Called with the file's path as soon as a write renamed its new file
+    // into place, before it looks at what it left.
+    static void SetAfterReplace(std::function<void(const QString &path)> hook);
     // A file whose modification or change time is more recent than this is
     // never trusted from the cache without reading it (default 2 s).
     static void SetSettleTime(qint64 nanoseconds);
@@ -44,6 +47,7 @@ public:
     // For the platform layer.
     static int TakeFailure(Operation op); // 0, or the errno to fail with
     static void RunBeforeReplace(const QString &path);
+    static void RunAfterReplace(const QString &path);
     static void RunBeforeSettle(const QString &path);
     static void RunBeforeVerify(const QString &path);
     static qint64 SettleTime();

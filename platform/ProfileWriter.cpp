@@ -144,6 +144,11 @@ public:
         auto it = m_left.constFind(path);
         return it != m_left.cend() && *it == id;
     }
+    void Forget(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_left.remove(path);
+    }
     void Left(const QString &path, const FileAccess::Identity &id)
     {
         QMutexLocker lock(&m_mutex);
@@ -247,12 +252,16 @@ Attempt TryOnce(const QString &path, const ProfileWriter::Edit &edit,
     switch (w.outcome) {
     case FileAccess::Outcome::Done:
         a.step = Step::Written;
+        // Only the version the write itself left is ours: a look at the
+        // file afterwards may already see a client's truncate, and taking
+        // that for ours would let the next write take its empty text as
+        // the file's.
         if (w.left) {
             a.written = *w.left;
-        } else if (FileAccess::StatResult now = FileAccess::Stat(path); now.error == 0) {
-            a.written = now.id;
+            TheOwnWrites().Left(path, a.written);
+        } else {
+            TheOwnWrites().Forget(path);
         }
-        TheOwnWrites().Left(path, a.written);
         return a;
     case FileAccess::Outcome::Changed:
         a.step = Step::Changed;

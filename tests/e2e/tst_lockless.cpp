@@ -134,6 +134,34 @@ private Q_SLOTS:
         QCOMPARE(ReadRaw(Path()), kBase + "c0=0\r\n[Tool]\r\nt0=0\r\n");
     }
 
+    // A client opens the file the tool has just renamed into place and
+    // truncates it before the tool looks at what it left: that empty file is
+    // not the tool's own, so the next write waits for the client's text
+    // instead of writing over it.
+    void truncateRightAfterOurWriteIsNotOurs()
+    {
+        PlatformTestHooks::SetSettleTime(3'600'000'000'000);
+        Client client;
+        int renames = 0;
+        PlatformTestHooks::SetAfterReplace([&](const QString &) {
+            if (renames++ > 0)
+                return;
+            QVERIFY(client.Start(Path(), QStringLiteral("inplace"), {"--hold-truncated"}));
+            QCOMPARE(client.Line(), QByteArray("truncated"));
+        });
+        QVERIFY(Profile::WriteString(Path(), "Tool", "t0", "0"));
+        QCOMPARE(ReadRaw(Path()), QByteArray());
+
+        int waits = 0;
+        PlatformTestHooks::SetBeforeSettle([&](const QString &) {
+            if (waits++ == 0)
+                QVERIFY(client.Release());
+        });
+        QVERIFY(Profile::WriteString(Path(), "Tool", "t1", "1"));
+        QVERIFY(waits > 0);
+        QCOMPARE(ReadRaw(Path()), kBase + "c0=0\r\n[Tool]\r\nt0=0\r\nt1=1\r\n");
+    }
+
     // A client read the file just before the tool's write and writes its
     // stale text back just after: the tool's request is made again.
     void staleRewriteIsMadeAgain_data()
