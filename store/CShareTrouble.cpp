@@ -3,13 +3,13 @@
 #include "platform/FileAccess.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
+// The system's own words for an error, in the machine's language.
 QString Reason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return qt_error_string(error);
 }
 
 } // namespace
